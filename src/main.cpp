@@ -1,0 +1,31 @@
+#include "app/CheckCommand.h"
+#include "app/CommandLine.h"
+#include "app/InspectCommand.h"
+#include "app/RewriteCommand.h"
+
+#include <cstring>
+
+using namespace quillcraft;
+
+int main(int argc, char** argv)
+{
+    const char* mode = argc > 1 ? argv[1] : "";
+    if (std::strcmp(mode, "rewrite") == 0)
+        return runRewriteCommand(argc, argv);
+    if (std::strcmp(mode, "check") == 0)
+        return runCheckCommand(argc, argv);
+    if (std::strcmp(mode, "inspect") == 0)
+        return runInspectCommand(argc, argv);
+    if (std::strcmp(mode, "--help") == 0 || std::strcmp(mode, "-h") == 0) {
+        CommandLine::printOut(CommandLine::overview());
+        return CommandLine::exitOk;
+    }
+    if (argc > 1) {
+        CommandLine::printError(QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.")
+                                    .arg(QString::fromLocal8Bit(mode)));
+        return CommandLine::exitUsage;
+    }
+    CommandLine::printError(QStringLiteral("The desktop program is not built yet; see quillcraft --help for "
+                                           "the command-line modes."));
+    return 1;
+}

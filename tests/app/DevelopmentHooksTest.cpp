@@ -1,0 +1,41 @@
+#include "app/DevelopmentHooks.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+
+TEST(DevelopmentHooks, AcceptsOriginsWithSchemeAndHostOnly)
+{
+    for (const char* good : {"http://127.0.0.1:8787", "https://example.org", "https://example.org/"}) {
+        const auto url = DevelopmentHooks::parseOrigin(QString::fromUtf8(good));
+        ASSERT_TRUE(url) << good;
+        EXPECT_TRUE(url->path().isEmpty()) << good;
+    }
+    const auto url = DevelopmentHooks::parseOrigin(QStringLiteral("http://localhost:9000"));
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->resolved(QUrl(QStringLiteral("api/rewriter/v4"))).toString(),
+              QStringLiteral("http://localhost:9000/api/rewriter/v4"));
+}
+
+TEST(DevelopmentHooks, RejectsOriginsThatCannotBeABase)
+{
+    for (const char* bad : {"", "localhost:8787", "ftp://example.org", "http://", "https://example.org/api",
+                            "https://example.org?x=1", "https://user:pw@example.org", "http://exa mple.org"}) {
+        QString why;
+        EXPECT_FALSE(DevelopmentHooks::parseOrigin(QString::fromUtf8(bad), &why)) << bad;
+        EXPECT_FALSE(why.isEmpty()) << bad;
+        EXPECT_FALSE(why.endsWith(QLatin1Char('.'))) << bad;
+    }
+}
+
+TEST(DevelopmentHooks, BadOriginStopsTheProgramWithOneLine)
+{
+    // The environment is read once per process, so the check runs in a child.
+    ASSERT_TRUE(DevelopmentHooks::isDevelopmentBuild()) << "tests run against development builds";
+    EXPECT_EXIT(
+        {
+            qputenv("QUILLCRAFT_ORIGIN", "mailto:someone");
+            DevelopmentHooks::origin();
+        },
+        testing::ExitedWithCode(78), "^quillcraft: the service origin \"mailto:someone\" cannot be used: .*\\.\n$");
+}
