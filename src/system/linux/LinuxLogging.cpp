@@ -1,0 +1,3 @@
+#include "LinuxLogging.h"
+
+Q_LOGGING_CATEGORY(lcLinux, "quillcraft.linux", QtInfoMsg)
