@@ -1,0 +1,252 @@
+#include "E2eSupport.h"
+
+#include "Wait.h"
+
+#include <QProcess>
+
+#include <atspi/atspi.h>
+
+namespace quillcraft::e2e {
+
+namespace {
+
+struct Unref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+using Ref = std::unique_ptr<AtspiAccessible, Unref>;
+
+void ensureAtspi()
+{
+    // Idempotent; the program's own backend may have done it already.
+    atspi_init();
+}
+
+Ref childAt(AtspiAccessible* parent, int index)
+{
+    return Ref(atspi_accessible_get_child_at_index(parent, index, nullptr));
+}
+
+QString nameOf(AtspiAccessible* accessible)
+{
+    gchar* name = atspi_accessible_get_name(accessible, nullptr);
+    const QString result = QString::fromUtf8(name);
+    g_free(name);
+    return result;
+}
+
+bool hasState(AtspiAccessible* accessible, AtspiStateType state)
+{
+    // Cached states go stale: nothing updates them without event listeners.
+    atspi_accessible_clear_cache(accessible);
+    AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
+    const bool result = states && atspi_state_set_contains(states, state);
+    if (states)
+        g_object_unref(states);
+    return result;
+}
+
+Ref applicationOf(qint64 pid)
+{
+    ensureAtspi();
+    Ref desktop(atspi_get_desktop(0));
+    atspi_accessible_clear_cache(desktop.get());
+    const int count = atspi_accessible_get_child_count(desktop.get(), nullptr);
+    for (int i = 0; i < count; ++i) {
+        Ref app = childAt(desktop.get(), i);
+        if (app && atspi_accessible_get_process_id(app.get(), nullptr) == pid)
+            return app;
+    }
+    return {};
+}
+
+// Depth-first search for an element by accessible name, bounded in size.
+Ref findNamed(AtspiAccessible* root, const QString& name, int& budget)
+{
+    if (--budget < 0)
+        return {};
+    const int count = atspi_accessible_get_child_count(root, nullptr);
+    for (int i = 0; i < count; ++i) {
+        Ref child = childAt(root, i);
+        if (!child)
+            continue;
+        if (nameOf(child.get()) == name)
+            return child;
+        if (Ref found = findNamed(child.get(), name, budget))
+            return found;
+    }
+    return {};
+}
+
+std::optional<QRect> extentsOf(AtspiAccessible* accessible)
+{
+    AtspiComponent* component = atspi_accessible_get_component_iface(accessible);
+    if (!component)
+        return std::nullopt;
+    GError* error = nullptr;
+    AtspiRect* r = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, &error);
+    g_object_unref(component);
+    if (error) {
+        g_error_free(error);
+        return std::nullopt;
+    }
+    const QRect result(r->x, r->y, r->width, r->height);
+    g_free(r);
+    return result;
+}
+
+bool runXdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
+} // namespace
+
+QString toolkitName(Toolkit toolkit)
+{
+    return toolkit == Toolkit::qt ? QStringLiteral("qt") : QStringLiteral("gtk");
+}
+
+struct TargetApp::Impl {
+    Toolkit toolkit;
+    QStringList arguments;
+    QProcess process;
+
+    Ref element(const QString& name) const
+    {
+        Ref app = applicationOf(process.processId());
+        if (!app)
+            return {};
+        int budget = 2000;
+        return findNamed(app.get(), name, budget);
+    }
+};
+
+TargetApp::TargetApp(Toolkit toolkit, QStringList arguments)
+    : m_impl(std::make_unique<Impl>())
+{
+    m_impl->toolkit = toolkit;
+    m_impl->arguments = std::move(arguments);
+}
+
+TargetApp::~TargetApp()
+{
+    if (m_impl->process.state() != QProcess::NotRunning) {
+        m_impl->process.kill();
+        m_impl->process.waitForFinished(5000);
+    }
+}
+
+bool TargetApp::start(int timeoutMs)
+{
+    const QString program = m_impl->toolkit == Toolkit::qt ? QStringLiteral(QUILLCRAFT_QT_TARGET)
+                                                           : QStringLiteral(QUILLCRAFT_GTK_TARGET);
+    m_impl->process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_impl->process.start(program, m_impl->arguments);
+    if (!m_impl->process.waitForStarted(timeoutMs))
+        return false;
+    // Up when every named field is on the bus and the window shows on screen.
+    return test::waitUntil(
+        [this] {
+            for (const QString& name : {lineField, textArea, passwordField, disabledField}) {
+                Ref found = m_impl->element(name);
+                if (!found || !hasState(found.get(), ATSPI_STATE_SHOWING))
+                    return false;
+            }
+            const auto line = rect(lineField);
+            return line && line->width() > 0 && line->x() >= 0 && line->y() >= 0;
+        },
+        timeoutMs);
+}
+
+qint64 TargetApp::pid() const
+{
+    return m_impl->process.processId();
+}
+
+Toolkit TargetApp::toolkit() const
+{
+    return m_impl->toolkit;
+}
+
+std::optional<QRect> TargetApp::rect(const QString& name) const
+{
+    Ref found = m_impl->element(name);
+    return found ? extentsOf(found.get()) : std::nullopt;
+}
+
+std::optional<QRect> TargetApp::visibleRect(const QString& name) const
+{
+    Ref found = m_impl->element(name);
+    if (!found)
+        return std::nullopt;
+    std::optional<QRect> visible = extentsOf(found.get());
+    if (!visible)
+        return std::nullopt;
+    Ref node(atspi_accessible_get_parent(found.get(), nullptr));
+    while (node && atspi_accessible_get_role(node.get(), nullptr) != ATSPI_ROLE_APPLICATION) {
+        if (const auto extents = extentsOf(node.get()); extents && !extents->isEmpty())
+            visible = visible->intersected(*extents);
+        node = Ref(atspi_accessible_get_parent(node.get(), nullptr));
+    }
+    return visible;
+}
+
+std::optional<QString> TargetApp::text(const QString& name) const
+{
+    Ref found = m_impl->element(name);
+    if (!found)
+        return std::nullopt;
+    AtspiText* textIface = atspi_accessible_get_text_iface(found.get());
+    if (!textIface)
+        return std::nullopt;
+    GError* error = nullptr;
+    gchar* raw = atspi_text_get_text(textIface, 0, -1, &error);
+    g_object_unref(textIface);
+    if (error) {
+        g_error_free(error);
+        return std::nullopt;
+    }
+    const QString result = QString::fromUtf8(raw);
+    g_free(raw);
+    return result;
+}
+
+bool TargetApp::isFocused(const QString& name) const
+{
+    Ref found = m_impl->element(name);
+    return found && hasState(found.get(), ATSPI_STATE_FOCUSED);
+}
+
+bool TargetApp::focus(const QString& name, int timeoutMs)
+{
+    runXdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("windowactivate"),
+                QStringLiteral("--sync")});
+    const auto visible = visibleRect(name);
+    if (!visible || visible->isEmpty())
+        return false;
+    if (!clickAt(visible->center()))
+        return false;
+    return test::waitUntil([&] { return isFocused(name); }, timeoutMs);
+}
+
+bool clickAt(QPoint screenPoint)
+{
+    return runXdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(screenPoint.x()),
+                       QString::number(screenPoint.y()), QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool typeText(const QString& text)
+{
+    return runXdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+}
+
+bool pressKeys(const QString& keys)
+{
+    return runXdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+}
+
+} // namespace quillcraft::e2e

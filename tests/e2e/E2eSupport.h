@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <ostream>
+
+// Pieces shared by the end-to-end tests, which run inside tests/e2e/session.sh:
+// starting a target program, finding its elements on the accessibility bus by
+// accessible name, and giving them keyboard focus with real pointer input.
+// Rectangles here are X11 screen coordinates (origin top-left).
+namespace quillcraft::e2e {
+
+enum class Toolkit { qt, gtk };
+
+// The accessible names the targets give their elements.
+inline const QString lineField = QStringLiteral("Line field");
+inline const QString textArea = QStringLiteral("Text area");
+inline const QString scrollArea = QStringLiteral("Scroll area");
+inline const QString passwordField = QStringLiteral("Password field");
+inline const QString disabledField = QStringLiteral("Disabled field");
+
+// "qt" or "gtk", for test names and messages.
+QString toolkitName(Toolkit toolkit);
+// Lets GoogleTest name parameterised cases by toolkit.
+inline void PrintTo(Toolkit toolkit, std::ostream* out)
+{
+    *out << toolkitName(toolkit).toStdString();
+}
+
+// A target program (tests/e2e/targets) running for the life of this object.
+class TargetApp final {
+public:
+    explicit TargetApp(Toolkit toolkit, QStringList arguments = {});
+    ~TargetApp();
+    TargetApp(const TargetApp&) = delete;
+    TargetApp& operator=(const TargetApp&) = delete;
+
+    // Starts the program and waits until its window is shown and its named
+    // fields can be found on the accessibility bus. False on failure or time-out.
+    bool start(int timeoutMs = 20000);
+    qint64 pid() const;
+    Toolkit toolkit() const;
+
+    // Screen rectangle of the named element, as the toolkit reports it.
+    std::optional<QRect> rect(const QString& name) const;
+    // The part of the named element that shows: its rectangle clipped by every ancestor's.
+    std::optional<QRect> visibleRect(const QString& name) const;
+    // Whole text of the named element, straight from the accessibility bus.
+    std::optional<QString> text(const QString& name) const;
+    bool isFocused(const QString& name) const;
+
+    // Activates the window, clicks into the visible part of the named element and
+    // waits until it has keyboard focus.
+    bool focus(const QString& name, int timeoutMs = 10000);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Synthesised input through xdotool (XTest); each waits for xdotool to finish.
+bool clickAt(QPoint screenPoint);
+bool typeText(const QString& text);
+// Key names as xdotool spells them, for example "ctrl+a" or "End".
+bool pressKeys(const QString& keys);
+
+} // namespace quillcraft::e2e
