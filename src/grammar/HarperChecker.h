@@ -1,0 +1,53 @@
+#pragma once
+
+#include "grammar/TextIssue.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace quillcraft {
+
+class HarperEngine;
+class HarperThread;
+
+// Runs the Harper grammar engine (WebAssembly inside JavaScriptCore) on a thread
+// of its own. At most one check runs and at most one waits: a newer request
+// replaces the waiting one, whose completion is then never called. Answers and
+// onReady arrive on the thread that owns this object (the GUI thread).
+class HarperChecker final : public QObject {
+    Q_OBJECT
+
+public:
+    using Completion = std::function<void(const QList<TextIssue>&)>;
+    using ReadyHandler = std::function<void(bool ready)>;
+
+    // The largest text, in UTF-16 units, that is sent to the engine.
+    static constexpr qsizetype textLimit = 10000;
+
+    // `resources` holds harper.wasm, harper-prelude.js and harper-bridge.js.
+    explicit HarperChecker(QString resources, QObject* parent = nullptr);
+    // Stops the thread after the running check, if any; no callback runs afterwards.
+    ~HarperChecker() override;
+
+    // Starts the engine's thread; onReady(ready) follows once, true when the engine
+    // can check and false when it cannot start (for good).
+    void start(ReadyHandler onReady);
+    // Queues a check of `text`. Ignored before start().
+    void lint(const QString& text, Completion completion);
+
+    // Texts the engine is never asked about: over the limit, nearly empty or
+    // clearly in another language.
+    static bool isWorthChecking(const QString& text);
+
+private:
+    QString m_resources;
+    std::unique_ptr<HarperThread> m_thread;
+    // Lives on m_thread; owned by it. Set once start() returns.
+    HarperEngine* m_engine = nullptr;
+};
+
+} // namespace quillcraft

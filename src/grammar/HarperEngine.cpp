@@ -1,0 +1,373 @@
+#include "HarperEngine.h"
+
+#include "grammar/Logging.h"
+
+#include <JavaScriptCore/JavaScript.h>
+
+#include <QFile>
+
+#include <cstdlib>
+#include <utility>
+
+namespace quillcraft {
+
+namespace {
+
+// An owned JSStringRef.
+class JsString final {
+public:
+    explicit JsString(const char* utf8)
+        : m_ref(JSStringCreateWithUTF8CString(utf8))
+    {
+    }
+    explicit JsString(const QString& text)
+        : m_ref(JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(text.utf16()),
+                                             size_t(text.size())))
+    {
+    }
+    ~JsString() { JSStringRelease(m_ref); }
+    JsString(const JsString&) = delete;
+    JsString& operator=(const JsString&) = delete;
+
+    JSStringRef get() const { return m_ref; }
+    QString toQString() const
+    {
+        return QString(reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(m_ref)),
+                       qsizetype(JSStringGetLength(m_ref)));
+    }
+
+private:
+    JSStringRef m_ref;
+};
+
+struct FreeDeleter {
+    void operator()(void* block) const { std::free(block); }
+};
+
+// The whole file in one block of unmanaged memory, or null.
+std::unique_ptr<void, FreeDeleter> readBytes(const QString& path, size_t& size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return nullptr;
+    size = size_t(file.size());
+    std::unique_ptr<void, FreeDeleter> block(std::malloc(size));
+    if (!block)
+        return nullptr;
+    auto* bytes = static_cast<char*>(block.get());
+    size_t done = 0;
+    while (done < size) {
+        const qint64 n = file.read(bytes + done, qint64(size - done));
+        if (n <= 0)
+            return nullptr;
+        done += size_t(n);
+    }
+    return block;
+}
+
+std::optional<QString> readText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+// What one thenable's two callbacks settle: the setup or one check.
+struct HarperEngine::Settlement {
+    enum class Stage { setup, lint };
+    Stage stage;
+    bool settled = false;
+    QString text;
+    HarperChecker::Completion completion;
+};
+
+// The JavaScriptCore side. Everything here runs on the checker thread.
+struct HarperEngine::Js {
+    // Private data of one native callback handed to a thenable's "then".
+    struct Callback {
+        HarperEngine* engine;
+        std::shared_ptr<Settlement> settlement;
+        bool fulfils;
+    };
+
+    JSGlobalContextRef context = nullptr;
+    JSClassRef callbackClass = nullptr;
+    // The scripts' bridge object, protected from collection while setup runs.
+    JSObjectRef candidate = nullptr;
+    // The same object once setup fulfilled.
+    JSObjectRef bridge = nullptr;
+
+    Js()
+    {
+        JSClassDefinition definition = kJSClassDefinitionEmpty;
+        definition.className = "QuillcraftCallback";
+        definition.callAsFunction = &Js::call;
+        definition.finalize = &Js::finalize;
+        callbackClass = JSClassCreate(&definition);
+        context = JSGlobalContextCreate(nullptr);
+    }
+
+    ~Js()
+    {
+        if (candidate)
+            JSValueUnprotect(context, candidate);
+        JSGlobalContextRelease(context);
+        JSClassRelease(callbackClass);
+    }
+
+    Js(const Js&) = delete;
+    Js& operator=(const Js&) = delete;
+
+    JSObjectRef global() const { return JSContextGetGlobalObject(context); }
+
+    JSValueRef property(JSObjectRef object, const char* name) const
+    {
+        JsString key(name);
+        JSValueRef exception = nullptr;
+        JSValueRef value = JSObjectGetProperty(context, object, key.get(), &exception);
+        return exception ? nullptr : value;
+    }
+
+    JSObjectRef objectOrNull(JSValueRef value) const
+    {
+        if (!value || !JSValueIsObject(context, value))
+            return nullptr;
+        return JSValueToObject(context, value, nullptr);
+    }
+
+    // Calls object.name(arguments...); null when it is no function or it threw.
+    JSValueRef callMethod(JSObjectRef object, const char* name, size_t count, const JSValueRef* arguments) const
+    {
+        JSObjectRef function = objectOrNull(property(object, name));
+        if (!function || !JSObjectIsFunction(context, function))
+            return nullptr;
+        JSValueRef exception = nullptr;
+        JSValueRef result = JSObjectCallAsFunction(context, function, object, count, arguments, &exception);
+        return exception ? nullptr : result;
+    }
+
+    void evaluate(const QString& script, const char* name) const
+    {
+        JsString source(script);
+        JsString url(name);
+        // The scripts' own exceptions are not ours to judge: the bridge object is.
+        JSEvaluateScript(context, source.get(), nullptr, url.get(), 1, nullptr);
+    }
+
+    // Hands the thenable two native callbacks. Returns false when `value` is not
+    // thenable; a "then" that throws before settling counts as a rejection.
+    bool then(JSValueRef value, HarperEngine* engine, const std::shared_ptr<Settlement>& settlement) const
+    {
+        JSObjectRef thenable = objectOrNull(value);
+        if (!thenable)
+            return false;
+        JsString thenName("then");
+        if (!JSObjectHasProperty(context, thenable, thenName.get()))
+            return false;
+        JSValueRef callbacks[2] = {
+            JSObjectMake(context, callbackClass, new Callback{engine, settlement, true}),
+            JSObjectMake(context, callbackClass, new Callback{engine, settlement, false}),
+        };
+        if (!callMethod(thenable, "then", 2, callbacks) && !settlement->settled) {
+            settlement->settled = true;
+            engine->settled(*settlement, false, std::nullopt);
+        }
+        return true;
+    }
+
+    static JSValueRef call(JSContextRef ctx, JSObjectRef function, JSObjectRef, size_t count,
+                           const JSValueRef arguments[], JSValueRef*)
+    {
+        auto* callback = static_cast<Callback*>(JSObjectGetPrivate(function));
+        if (!callback || callback->settlement->settled)
+            return JSValueMakeUndefined(ctx);
+        Settlement& settlement = *callback->settlement;
+        settlement.settled = true;
+        std::optional<QString> text;
+        if (callback->fulfils && settlement.stage == Settlement::Stage::lint) {
+            JSValueRef value = count > 0 ? arguments[0] : JSValueMakeUndefined(ctx);
+            JSValueRef exception = nullptr;
+            JSStringRef string = JSValueToStringCopy(ctx, value, &exception);
+            if (string && !exception)
+                text = QString(reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(string)),
+                               qsizetype(JSStringGetLength(string)));
+            if (string)
+                JSStringRelease(string);
+        }
+        callback->engine->settled(settlement, callback->fulfils, text);
+        return JSValueMakeUndefined(ctx);
+    }
+
+    static void finalize(JSObjectRef object)
+    {
+        delete static_cast<Callback*>(JSObjectGetPrivate(object));
+    }
+};
+
+HarperEngine::HarperEngine(QString resources, QObject* replyContext, HarperChecker::ReadyHandler onReady)
+    : m_resources(std::move(resources))
+    , m_replyContext(replyContext)
+    , m_onReady(std::move(onReady))
+{
+}
+
+HarperEngine::~HarperEngine() = default;
+
+void HarperEngine::load()
+{
+    m_js = std::make_unique<Js>();
+    const QString folder = m_resources + QLatin1Char('/');
+
+    size_t size = 0;
+    std::unique_ptr<void, FreeDeleter> wasm = readBytes(folder + QStringLiteral("harper.wasm"), size);
+    if (!wasm)
+        return loadFailed("harper.wasm cannot be read");
+    JSValueRef exception = nullptr;
+    JSObjectRef buffer = JSObjectMakeArrayBufferWithBytesNoCopy(
+        m_js->context, wasm.get(), size, [](void* bytes, void*) { std::free(bytes); }, nullptr, &exception);
+    if (!buffer || exception)
+        return loadFailed("the engine's bytes cannot be handed over");
+    wasm.release(); // the array buffer's deallocator frees it now
+    {
+        JsString name("__harperWasm");
+        JSObjectSetProperty(m_js->context, m_js->global(), name.get(), buffer, kJSPropertyAttributeNone, nullptr);
+    }
+
+    const std::optional<QString> prelude = readText(folder + QStringLiteral("harper-prelude.js"));
+    if (!prelude)
+        return loadFailed("harper-prelude.js cannot be read");
+    m_js->evaluate(*prelude, "harper-prelude.js");
+    const std::optional<QString> bridgeScript = readText(folder + QStringLiteral("harper-bridge.js"));
+    if (!bridgeScript)
+        return loadFailed("harper-bridge.js cannot be read");
+    m_js->evaluate(*bridgeScript, "harper-bridge.js");
+
+    JSObjectRef bridge = m_js->objectOrNull(m_js->property(m_js->global(), "quillcraftHarper"));
+    if (!bridge)
+        return loadFailed("the scripts define no bridge object");
+
+    // Kept until setup settles, when it becomes the bridge or is let go.
+    JSValueProtect(m_js->context, bridge);
+    m_js->candidate = bridge;
+    auto settlement = std::make_shared<Settlement>(Settlement{Settlement::Stage::setup, false, {}, {}});
+    JSValueRef result = m_js->callMethod(bridge, "setup", 0, nullptr);
+    if (!m_js->then(result, this, settlement)) {
+        settlement->settled = true;
+        settled(*settlement, false, std::nullopt);
+    }
+}
+
+void HarperEngine::loadFailed(const char* reason)
+{
+    qCWarning(lcGrammar, "The grammar engine cannot start: %s.", reason);
+    m_failed = true;
+    QMetaObject::invokeMethod(m_replyContext, [ready = std::exchange(m_onReady, {})] {
+        if (ready)
+            ready(false);
+    }, Qt::QueuedConnection);
+}
+
+void HarperEngine::settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json)
+{
+    if (settlement.stage == Settlement::Stage::setup)
+        setupSettled(fulfilled);
+    else
+        lintSettled(settlement, fulfilled, json);
+}
+
+void HarperEngine::setupSettled(bool fulfilled)
+{
+    if (fulfilled) {
+        m_js->bridge = m_js->candidate;
+    } else {
+        qCWarning(lcGrammar, "The grammar engine's setup failed.");
+        m_failed = true;
+        JSValueUnprotect(m_js->context, m_js->candidate);
+        m_js->candidate = nullptr;
+    }
+    m_js->evaluate(QStringLiteral("delete globalThis.__harperWasm"), "quillcraft");
+    JSGarbageCollect(m_js->context);
+    const bool ready = !m_failed;
+    QMetaObject::invokeMethod(m_replyContext, [onReady = std::exchange(m_onReady, {}), ready] {
+        if (onReady)
+            onReady(ready);
+    }, Qt::QueuedConnection);
+    scheduleDrain();
+}
+
+void HarperEngine::request(QString text, HarperChecker::Completion completion)
+{
+    if (m_pending)
+        release(std::move(m_pending->completion));
+    m_pending = Pending{std::move(text), std::move(completion)};
+    scheduleDrain();
+}
+
+// Draining from the thread's queue rather than at once lets every request that
+// arrived during a check replace the waiting one before the next check starts.
+void HarperEngine::scheduleDrain()
+{
+    if (m_drainScheduled)
+        return;
+    m_drainScheduled = true;
+    QMetaObject::invokeMethod(this, [this] {
+        m_drainScheduled = false;
+        drain();
+    }, Qt::QueuedConnection);
+}
+
+void HarperEngine::drain()
+{
+    if (m_busy || !m_pending)
+        return;
+    if (!m_js || !m_js->bridge) {
+        // Still loading: the request waits for setup to settle.
+        if (!m_failed)
+            return;
+        answer(std::exchange(m_pending, std::nullopt)->completion, {});
+        return;
+    }
+    Pending request = std::move(*m_pending);
+    m_pending.reset();
+    if (!HarperChecker::isWorthChecking(request.text))
+        return answer(std::move(request.completion), {});
+
+    m_busy = true;
+    auto settlement = std::make_shared<Settlement>(
+        Settlement{Settlement::Stage::lint, false, request.text, std::move(request.completion)});
+    JsString text(request.text);
+    JSValueRef argument = JSValueMakeString(m_js->context, text.get());
+    JSValueRef result = m_js->callMethod(m_js->bridge, "lint", 1, &argument);
+    if (!m_js->then(result, this, settlement)) {
+        settlement->settled = true;
+        settled(*settlement, false, std::nullopt);
+    }
+}
+
+void HarperEngine::lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json)
+{
+    m_busy = false;
+    QList<TextIssue> issues;
+    if (fulfilled && json)
+        issues = TextIssue::decodeHarper(*json, settlement.text);
+    answer(std::exchange(settlement.completion, {}), std::move(issues));
+    scheduleDrain();
+}
+
+void HarperEngine::answer(HarperChecker::Completion completion, QList<TextIssue> issues)
+{
+    QMetaObject::invokeMethod(m_replyContext, [completion = std::move(completion), issues = std::move(issues)] {
+        if (completion)
+            completion(issues);
+    }, Qt::QueuedConnection);
+}
+
+void HarperEngine::release(HarperChecker::Completion completion)
+{
+    QMetaObject::invokeMethod(m_replyContext, [dropped = std::move(completion)] {}, Qt::QueuedConnection);
+}
+
+} // namespace quillcraft

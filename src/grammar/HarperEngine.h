@@ -1,0 +1,54 @@
+#pragma once
+
+#include "grammar/HarperChecker.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace quillcraft {
+
+// The checker thread's side of HarperChecker: owns the JavaScriptCore context and
+// every call into it, and the busy/pending state. Created, used and destroyed on
+// that thread only; answers travel to `replyContext`'s thread as queued calls.
+class HarperEngine final : public QObject {
+public:
+    HarperEngine(QString resources, QObject* replyContext, HarperChecker::ReadyHandler onReady);
+    ~HarperEngine() override;
+
+    // Creates the context, loads the three files and calls setup().
+    void load();
+    // Makes (text, completion) the one waiting request, dropping an older one.
+    void request(QString text, HarperChecker::Completion completion);
+
+private:
+    struct Js;
+    struct Settlement;
+    struct Pending {
+        QString text;
+        HarperChecker::Completion completion;
+    };
+
+    void loadFailed(const char* reason);
+    void settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
+    void setupSettled(bool fulfilled);
+    void lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
+    void scheduleDrain();
+    void drain();
+    void answer(HarperChecker::Completion completion, QList<TextIssue> issues);
+    // Lets a dropped completion die on the thread that made it.
+    void release(HarperChecker::Completion completion);
+
+    QString m_resources;
+    QObject* m_replyContext;
+    HarperChecker::ReadyHandler m_onReady;
+    std::unique_ptr<Js> m_js;
+    bool m_failed = false;
+    bool m_busy = false;
+    bool m_drainScheduled = false;
+    std::optional<Pending> m_pending;
+};
+
+} // namespace quillcraft

@@ -1,0 +1,114 @@
+// The checker with the real Harper engine built into the resource folder.
+// Loading it takes about a second, so one checker serves every test here.
+#include "grammar/HarperChecker.h"
+
+#include "Wait.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+using namespace quillcraft;
+using quillcraft::test::waitUntil;
+
+namespace {
+
+class HarperCheckerEngine : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_checker = std::make_unique<HarperChecker>(QStringLiteral(QUILLCRAFT_RESOURCE_DIR));
+        auto ready = std::make_shared<std::optional<bool>>();
+        s_checker->start([ready](bool ok) { *ready = ok; });
+        ASSERT_TRUE(waitUntil([ready] { return ready->has_value(); }, 60000));
+        ASSERT_EQ(*ready, true);
+    }
+    static void TearDownTestSuite() { s_checker.reset(); }
+
+    static QList<TextIssue> check(const QString& text)
+    {
+        auto answer = std::make_shared<std::optional<QList<TextIssue>>>();
+        s_checker->lint(text, [answer](const QList<TextIssue>& issues) { *answer = issues; });
+        EXPECT_TRUE(waitUntil([answer] { return answer->has_value(); }, 30000));
+        return answer->value_or(QList<TextIssue>{});
+    }
+
+    static const TextIssue* find(const QList<TextIssue>& issues, const QString& problem)
+    {
+        for (const TextIssue& issue : issues) {
+            if (issue.problemText == problem)
+                return &issue;
+        }
+        return nullptr;
+    }
+
+    static std::unique_ptr<HarperChecker> s_checker;
+};
+
+std::unique_ptr<HarperChecker> HarperCheckerEngine::s_checker;
+
+} // namespace
+
+TEST_F(HarperCheckerEngine, TypoAfterEmojiHasItsUtf16Location)
+{
+    const QString text = QString::fromUtf8("We met at the caf\xC3\xA9 \xF0\x9F\x98\x80 and talked about the libary.");
+    const QList<TextIssue> issues = check(text);
+    const TextIssue* typo = find(issues, QStringLiteral("libary"));
+    ASSERT_NE(typo, nullptr);
+    EXPECT_EQ(typo->location, text.indexOf(QStringLiteral("libary")));
+    EXPECT_EQ(typo->length, 6);
+    EXPECT_TRUE(typo->isSpelling());
+    bool offersLibrary = false;
+    for (const Suggestion& suggestion : typo->suggestions)
+        offersLibrary = offersLibrary || suggestion.text == QStringLiteral("library");
+    EXPECT_TRUE(offersLibrary);
+}
+
+TEST_F(HarperCheckerEngine, FindingsCarryTheEnginesKindsAndReadableMessages)
+{
+    const QList<TextIssue> issues = check(QStringLiteral("This is an test of the the checker."));
+    ASSERT_FALSE(issues.isEmpty());
+    for (const TextIssue& issue : issues) {
+        EXPECT_FALSE(issue.kind.isEmpty());
+        EXPECT_FALSE(issue.message.contains(QLatin1Char('`')));
+        EXPECT_FALSE(issue.suggestions.isEmpty());
+    }
+}
+
+TEST_F(HarperCheckerEngine, FrenchParagraphYieldsNothing)
+{
+    EXPECT_TRUE(check(QStringLiteral(
+        "Je suis allé au marché ce matin pour acheter des légumes, mais il pleuvait tellement "
+        "que je suis rentré à la maison sans rien. Demain, nous irons ensemble chez le boulanger."))
+                    .isEmpty());
+}
+
+TEST_F(HarperCheckerEngine, SizeLimitAndNearlyEmptyTexts)
+{
+    QString text = QStringLiteral("This sentense has a typo. ").repeated(400);
+    text.truncate(HarperChecker::textLimit);
+    EXPECT_FALSE(check(text).isEmpty());
+    EXPECT_TRUE(check(text + QLatin1Char(' ')).isEmpty());
+
+    // The engine would flag each of these, had it seen them.
+    EXPECT_TRUE(check(QStringLiteral("im")).isEmpty());
+    EXPECT_TRUE(check(QStringLiteral(" u \n")).isEmpty());
+    EXPECT_FALSE(check(QStringLiteral("teh")).isEmpty());
+    EXPECT_FALSE(check(QStringLiteral("u r")).isEmpty());
+}
+
+TEST_F(HarperCheckerEngine, FirstCheckAfterReadyIsWarm)
+{
+    // Setup already paid the engine's cold start, so a fresh 10k text is quick.
+    QString text;
+    for (int i = 0; text.size() < HarperChecker::textLimit; ++i)
+        text += QStringLiteral("Yesterday we recieved %1 letters about the the new schedule. ").arg(i);
+    text.truncate(HarperChecker::textLimit);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(check(text).isEmpty());
+    EXPECT_LT(timer.elapsed(), 1000);
+}
