@@ -1,5 +1,7 @@
 #include "grammar/TextIssue.h"
 
+#include "GrammarPrinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillcraft;
