@@ -1,0 +1,166 @@
+#include "QuillcraftClient.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+
+namespace quillcraft {
+
+namespace {
+
+QString genericMessage()
+{
+    return QStringLiteral("The rewrite failed. Try again.");
+}
+
+// Spaces and tabs only: other white space belongs to the payload.
+QString trimSpacesAndTabs(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (begin < end && blank(text.at(begin)))
+        ++begin;
+    while (end > begin && blank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+std::optional<QJsonObject> jsonObject(const QByteArray& bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+// The body as text, or nothing at all when it is not valid UTF-8.
+QString strictUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    return decoder.hasError() ? QString() : text;
+}
+
+} // namespace
+
+RewriteFailure QuillcraftClient::stoppedEarly()
+{
+    return {RewriteFailure::Kind::server, QStringLiteral("The rewrite stopped early. Try again.")};
+}
+
+RewriteFailure QuillcraftClient::failedGenerally()
+{
+    return {RewriteFailure::Kind::server, genericMessage()};
+}
+
+QuillcraftClient::QuillcraftClient(QNetworkAccessManager* network, QUrl origin, std::chrono::milliseconds timeout)
+    : m_network(network)
+    , m_origin(std::move(origin))
+    , m_timeout(timeout)
+{
+}
+
+std::unique_ptr<RewriteTask> QuillcraftClient::rewrite(const QString& text, const RewriteAction& action,
+                                                       const QString& language, RewriteTask::TextHandler onText,
+                                                       RewriteTask::CompletionHandler onDone) const
+{
+    if (!m_network) {
+        return std::make_unique<RewriteTask>(
+            RewriteFailure{RewriteFailure::Kind::offline,
+                           QStringLiteral("Quillcraft is not reachable. Check your connection and try again.")},
+            std::move(onDone));
+    }
+    QUrl url = m_origin;
+    url.setPath(QStringLiteral("/api/rewriter/v4"));
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    request.setTransferTimeout(int(m_timeout.count()));
+    const QByteArray body = QJsonDocument(payload(text, action, language)).toJson(QJsonDocument::Compact);
+    return std::make_unique<RewriteTask>(m_network->post(request, body), std::move(onText), std::move(onDone));
+}
+
+QJsonObject QuillcraftClient::payload(const QString& text, const RewriteAction& action, const QString& language)
+{
+    using Mode = RewriteAction::Mode;
+    const bool grammar = action.mode == Mode::grammar;
+    QJsonObject body{
+        {QStringLiteral("prompt"), text},
+        {QStringLiteral("language"), language},
+        {QStringLiteral("mode"), grammar ? QStringLiteral("grammar") : QStringLiteral("rewrite")},
+        // Grammar fixes always go out plain, whatever the card holds.
+        {QStringLiteral("role"), grammar ? QStringLiteral("Standard") : action.role},
+        {QStringLiteral("unfiltered"), false},
+        {QStringLiteral("features"), QJsonArray{QString(macAppFeature)}},
+        {QStringLiteral("tone"), grammar ? QJsonArray() : QJsonArray::fromStringList(action.tones)},
+        {QStringLiteral("toneSource"),
+         grammar ? QStringLiteral("preset") : RewriteAction::rawValue(action.source)},
+    };
+    if (action.mode == Mode::shorten)
+        body.insert(QStringLiteral("lengthPreset"), QStringLiteral("shorter"));
+    return body;
+}
+
+std::optional<QuillcraftClient::StreamEvent> QuillcraftClient::streamEvent(const QString& line)
+{
+    if (!line.startsWith(QLatin1String("data:")))
+        return std::nullopt;
+    const QString data = trimSpacesAndTabs(line.mid(5));
+    if (data == QLatin1String("[DONE]"))
+        return std::nullopt;
+    const std::optional<QJsonObject> record = jsonObject(data.toUtf8());
+    if (!record)
+        return std::nullopt;
+    const QJsonValue type = record->value(QLatin1String("type"));
+    if (!type.isString())
+        return std::nullopt;
+    const QString kind = type.toString();
+    if (kind == QLatin1String("text-delta")) {
+        const QJsonValue delta = record->value(QLatin1String("delta"));
+        if (!delta.isString())
+            return std::nullopt;
+        return StreamEvent::delta(delta.toString());
+    }
+    if (kind == QLatin1String("error")) {
+        const QJsonValue message = record->value(QLatin1String("errorText"));
+        return StreamEvent::error(message.isString() ? message.toString() : genericMessage());
+    }
+    if (kind == QLatin1String("finish")) {
+        const QJsonValue reason = record->value(QLatin1String("finishReason"));
+        return StreamEvent::finish(reason.isString() ? std::optional(reason.toString()) : std::nullopt);
+    }
+    if (kind == QLatin1String("abort"))
+        return StreamEvent::abort();
+    return std::nullopt;
+}
+
+RewriteFailure QuillcraftClient::failure(int status, const QByteArray& body)
+{
+    using Kind = RewriteFailure::Kind;
+    const std::optional<QJsonObject> object = jsonObject(body);
+    QString message;
+    QString code;
+    if (object && object->value(QLatin1String("message")).isString())
+        message = object->value(QLatin1String("message")).toString();
+    else
+        message = strictUtf8(body);
+    if (object && object->value(QLatin1String("error")).isString())
+        code = object->value(QLatin1String("error")).toString();
+
+    if (status == 429) {
+        if (code == QLatin1String("login_required"))
+            return {Kind::signInForMore, QStringLiteral("You used today's 10 guest rewrites. Sign in free for 40 a day.")};
+        if (code == QLatin1String("daily_limit_exceeded"))
+            return {Kind::upgradeForMore, QStringLiteral("You used today's free rewrites. Pro is unlimited.")};
+        return {Kind::tryLater, message.isEmpty() ? QStringLiteral("Too many rewrites at once. Try again soon.") : message};
+    }
+    if (status == 413)
+        return {Kind::tooLong, message.isEmpty() ? QStringLiteral("That selection is too long.") : message};
+    return {Kind::server, genericMessage()};
+}
+
+} // namespace quillcraft

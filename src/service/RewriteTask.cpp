@@ -1,0 +1,216 @@
+#include "RewriteTask.h"
+
+#include "Logging.h"
+#include "QuillcraftClient.h"
+
+#include <QTimer>
+
+namespace quillcraft {
+
+namespace {
+
+// What Qt may buffer ahead of us while onText runs: the server is slowed down
+// instead of the reply growing without bound.
+constexpr qint64 replyBufferSize = 64 * 1024;
+constexpr qint64 readChunk = 16 * 1024;
+
+} // namespace
+
+RewriteTask::RewriteTask(QNetworkReply* reply, TextHandler onText, CompletionHandler onDone)
+    : m_reply(reply)
+    , m_onText(std::move(onText))
+    , m_onDone(std::move(onDone))
+{
+    reply->setReadBufferSize(replyBufferSize);
+    connect(reply, &QNetworkReply::readyRead, this, &RewriteTask::pump);
+    connect(reply, &QNetworkReply::finished, this, &RewriteTask::pump);
+}
+
+RewriteTask::RewriteTask(const RewriteFailure& failure, CompletionHandler onDone)
+    : m_onDone(std::move(onDone))
+{
+    QTimer::singleShot(0, this, [this, failure] { complete(failure); });
+}
+
+RewriteTask::~RewriteTask()
+{
+    detachReply();
+}
+
+void RewriteTask::cancel()
+{
+    if (m_over)
+        return;
+    m_over = true;
+    m_cancelled = true;
+    // Safe even from inside onText: handlers are only ever invoked through copies.
+    m_onText = nullptr;
+    m_onDone = nullptr;
+    detachReply();
+}
+
+void RewriteTask::detachReply()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    disconnect(reply, nullptr, this, nullptr);
+    reply->abort();
+    // We may be inside one of the reply's own signals.
+    reply->deleteLater();
+}
+
+int RewriteTask::status() const
+{
+    const QVariant value = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    return value.isValid() ? value.toInt() : 0;
+}
+
+void RewriteTask::pump()
+{
+    // m_reading keeps a nested event loop inside onText from reading ahead;
+    // the outer call picks up whatever arrived meanwhile.
+    if (m_over || m_reading || !m_reply)
+        return;
+    m_reading = true;
+    const bool alive = status() == 200 ? readStream() : readErrorBody();
+    if (!alive)
+        return;
+    m_reading = false;
+    if (m_reply->isFinished() && m_reply->bytesAvailable() == 0)
+        conclude();
+}
+
+bool RewriteTask::readStream()
+{
+    while (m_reply->bytesAvailable() > 0) {
+        const QByteArray chunk = m_reply->read(readChunk);
+        for (const char byte : chunk) {
+            std::optional<QString> line = m_splitter.push(std::uint8_t(byte));
+            if (m_splitter.overflowed()) {
+                qCWarning(lcService) << "A rewrite stream line exceeded" << LineSplitter::maxLineLength << "bytes.";
+                complete(QuillcraftClient::failedGenerally());
+                return false;
+            }
+            if (line && !handleLine(*line))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool RewriteTask::readErrorBody()
+{
+    while (m_reply->bytesAvailable() > 0) {
+        const QByteArray chunk = m_reply->read(readChunk);
+        m_errorBody.append(chunk.left(QuillcraftClient::maxErrorBody - m_errorBody.size()));
+        if (m_errorBody.size() >= QuillcraftClient::maxErrorBody) {
+            // Enough to say what went wrong; the rest is not worth waiting for.
+            conclude();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RewriteTask::handleLine(const QString& line)
+{
+    const std::optional<QuillcraftClient::StreamEvent> event = QuillcraftClient::streamEvent(line);
+    if (!event)
+        return true;
+    using Kind = QuillcraftClient::StreamEvent::Kind;
+    switch (event->kind) {
+    case Kind::delta:
+        m_text += *event->payload;
+        if (m_text.size() > QuillcraftClient::maxRewriteLength) {
+            qCWarning(lcService) << "A rewrite grew beyond" << QuillcraftClient::maxRewriteLength << "characters.";
+            complete(QuillcraftClient::failedGenerally());
+            return false;
+        }
+        return deliverText();
+    case Kind::error:
+        complete(RewriteFailure{RewriteFailure::Kind::server, *event->payload});
+        return false;
+    case Kind::finish:
+        if (!event->payload || *event->payload == QLatin1String("stop")) {
+            // Later deltas still count; only the end of the body ends the text.
+            m_finishedStream = true;
+            return true;
+        }
+        if (*event->payload == QLatin1String("length"))
+            complete(RewriteFailure{RewriteFailure::Kind::tooLong,
+                                    QStringLiteral("The rewrite was cut off. Try a shorter selection.")});
+        else
+            complete(QuillcraftClient::stoppedEarly());
+        return false;
+    case Kind::abort:
+        complete(QuillcraftClient::stoppedEarly());
+        return false;
+    }
+    return true;
+}
+
+bool RewriteTask::deliverText()
+{
+    if (!m_onText)
+        return true;
+    const QPointer<RewriteTask> self(this);
+    // Copies: the handler may cancel or destroy this task.
+    const TextHandler onText = m_onText;
+    const QString text = m_text;
+    onText(text);
+    return self && !m_over;
+}
+
+void RewriteTask::conclude()
+{
+    const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError error = m_reply->error();
+    if (!statusValue.isValid()) {
+        if (error != QNetworkReply::NoError) {
+            // Nothing came back: not connected, refused, timed out before the head.
+            qCDebug(lcService) << "Rewrite request got no reply:" << error;
+            complete(RewriteFailure{RewriteFailure::Kind::offline,
+                                    QStringLiteral("Quillcraft is not reachable. Check your connection and try again.")});
+        } else {
+            complete(QuillcraftClient::failure(0, m_errorBody));
+        }
+        return;
+    }
+    const int code = statusValue.toInt();
+    if (code != 200) {
+        complete(QuillcraftClient::failure(code, m_errorBody));
+        return;
+    }
+    if (error != QNetworkReply::NoError) {
+        qCDebug(lcService) << "Rewrite stream broke off:" << error;
+        complete(TransportError{error});
+        return;
+    }
+    // A last line without a line feed is never looked at.
+    if (!m_finishedStream) {
+        complete(QuillcraftClient::stoppedEarly());
+        return;
+    }
+    const QString text = m_text.trimmed();
+    if (text.isEmpty())
+        complete(RewriteFailure{RewriteFailure::Kind::server, QStringLiteral("The rewrite came back empty. Try again.")});
+    else
+        complete(text);
+}
+
+void RewriteTask::complete(const Outcome& outcome)
+{
+    if (m_over)
+        return;
+    m_over = true;
+    const CompletionHandler onDone = std::move(m_onDone);
+    m_onDone = nullptr;
+    m_onText = nullptr;
+    detachReply();
+    if (onDone)
+        onDone(outcome);
+}
+
+} // namespace quillcraft
