@@ -1,0 +1,117 @@
+#pragma once
+
+#include "grammar/TextEdit.h"
+#include "grammar/TextRange.h"
+#include "system/AccessibilityElement.h"
+
+#include <QRectF>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace quillcraft {
+
+class Accessibility;
+class FrontmostApp;
+class Screens;
+
+// What a snapshot is read from. The services outlive every snapshot taken from them.
+struct FieldSources final {
+    Accessibility* accessibility = nullptr;
+    const Screens* screens = nullptr;
+    const FrontmostApp* apps = nullptr;
+    // This program's own process and whether its own fields may be read.
+    qint64 ownPid = 0;
+    bool allowsOwnFields = false;
+    // Blocks between read-backs after a write; tests replace it.
+    std::function<void(std::chrono::milliseconds)> pause;
+};
+
+struct FieldReading;
+
+// An immutable snapshot of the text field that has keyboard focus in another
+// application: its element, owner, whole text, selection and three rectangles
+// in the program's bottom-left coordinates. Copies share the element.
+class FocusedField final {
+public:
+    enum class WriteResult { written, untouched, changedDifferently, stale };
+
+    // Reads the focused element now; absent when it is not a checkable field.
+    static std::optional<FocusedField> current(const FieldSources& sources);
+    // The same, with what was learnt about the element on the way and why it is
+    // not a field (for diagnostics).
+    static FieldReading read(const FieldSources& sources);
+
+    // The clipping scroll area above an element: its frame, and whether it is
+    // the element's parent. See the .cpp for the Linux reading of "scroll area".
+    struct Clip {
+        QRectF frame;
+        bool direct = false;
+    };
+    static std::optional<Clip> scrollClip(const AccessibilityElement& element, const QRectF& elementFrame,
+                                          const Screens& screens);
+
+    const ElementRef& element() const { return m_element; }
+    qint64 pid() const { return m_pid; }
+    const QString& bundleID() const { return m_bundleID; }
+    const QString& appName() const { return m_appName; }
+    const QString& text() const { return m_text; }
+    TextRange selection() const { return m_selection; }
+    QRectF frame() const { return m_frame; }
+    QRectF visibleFrame() const { return m_visibleFrame; }
+    QRectF editorFrame() const { return m_editorFrame; }
+    // The selected text when the selection is not empty and lies inside the text.
+    std::optional<QString> selectedText() const;
+
+    // Same element; text, selection and frames are not compared.
+    bool isSameField(const std::optional<FocusedField>& other) const;
+    // Text and selection read again (the old selection when unreadable); absent
+    // when the text cannot be read.
+    std::optional<FocusedField> refreshed() const;
+
+    // Screen rectangle of a text range, only when it shows inside the field.
+    std::optional<QRectF> bounds(TextRange range) const;
+    // The platform's rectangle for a text range, unchecked.
+    std::optional<QRectF> rawBounds(TextRange range) const;
+
+    // Selects the range and confirms it by reading it back.
+    bool select(TextRange range) const;
+    // Writes one edit through the accessibility interface and confirms it.
+    WriteResult write(const TextEdit& edit) const;
+    // Whether the element or one of its 11 nearest ancestors is a web area.
+    bool isWebContent() const;
+
+private:
+    FocusedField() = default;
+    void pause(std::chrono::milliseconds time) const;
+
+    ElementRef m_element;
+    const Screens* m_screens = nullptr;
+    std::function<void(std::chrono::milliseconds)> m_pause;
+    qint64 m_pid = 0;
+    QString m_bundleID;
+    QString m_appName;
+    QString m_text;
+    TextRange m_selection;
+    QRectF m_frame;
+    QRectF m_visibleFrame;
+    QRectF m_editorFrame;
+};
+
+// The outcome of FocusedField::read: the field, or what is known and why it is none.
+struct FieldReading final {
+    std::optional<FocusedField> field;
+    ElementRef element;
+    std::optional<qint64> pid;
+    QString role;
+    QString bundleID;
+    QString appName;
+    // One sentence saying why the element is not a field; "" for a field.
+    QString reason;
+    std::optional<QRectF> frame;
+    std::optional<QRectF> visibleFrame;
+};
+
+} // namespace quillcraft
