@@ -1,0 +1,7 @@
+#include "Clipboard.h"
+
+namespace quillcraft {
+
+Clipboard::~Clipboard() = default;
+
+} // namespace quillcraft

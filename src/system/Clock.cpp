@@ -1,0 +1,7 @@
+#include "Clock.h"
+
+namespace quillcraft {
+
+Clock::~Clock() = default;
+
+} // namespace quillcraft

@@ -1,0 +1,7 @@
+#include "KeySynthesizer.h"
+
+namespace quillcraft {
+
+KeySynthesizer::~KeySynthesizer() = default;
+
+} // namespace quillcraft

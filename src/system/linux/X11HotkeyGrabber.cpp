@@ -1,0 +1,209 @@
+#include "X11HotkeyGrabber.h"
+
+#include "system/linux/LinuxLogging.h"
+#include "system/linux/X11Display.h"
+#include "system/linux/X11ErrorScope.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#include <X11/keysym.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace quillcraft {
+
+namespace {
+
+KeySym keysymFor(Qt::Key key)
+{
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return XK_a + (key - Qt::Key_A);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return XK_0 + (key - Qt::Key_0);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return XK_F1 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Escape:
+        return XK_Escape;
+    case Qt::Key_Space:
+        return XK_space;
+    default:
+        return NoSymbol;
+    }
+}
+
+// The modifier bit (Mod1..Mod5) that a modifier key sits on, or fallback.
+unsigned int modifierMaskOf(Display* display, KeySym keysym, unsigned int fallback)
+{
+    const KeyCode keycode = XKeysymToKeycode(display, keysym);
+    XModifierKeymap* map = XGetModifierMapping(display);
+    if (!map || keycode == 0) {
+        if (map)
+            XFreeModifiermap(map);
+        return fallback;
+    }
+    unsigned int mask = 0;
+    for (int modifier = 0; modifier < 8 && mask == 0; ++modifier) {
+        for (int i = 0; i < map->max_keypermod; ++i) {
+            if (map->modifiermap[modifier * map->max_keypermod + i] == keycode) {
+                mask = 1u << modifier;
+                break;
+            }
+        }
+    }
+    XFreeModifiermap(map);
+    return mask ? mask : fallback;
+}
+
+struct Grab {
+    quint32 id;
+    unsigned int keycode;
+    unsigned int modifiers;
+};
+
+} // namespace
+
+struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
+    X11HotkeyGrabber* q = nullptr;
+    Display* display = nullptr;
+    Window root = 0;
+    unsigned int altMask = Mod1Mask;
+    unsigned int superMask = Mod4Mask;
+    std::array<unsigned int, 4> lockVariants{};
+    std::vector<Grab> grabs;
+
+    unsigned int modifierBits(Qt::KeyboardModifiers modifiers) const
+    {
+        unsigned int bits = 0;
+        if (modifiers & Qt::ShiftModifier)
+            bits |= ShiftMask;
+        if (modifiers & Qt::ControlModifier)
+            bits |= ControlMask;
+        if (modifiers & Qt::AltModifier)
+            bits |= altMask;
+        if (modifiers & Qt::MetaModifier)
+            bits |= superMask;
+        return bits;
+    }
+
+    void ungrabAllVariants(const Grab& grab)
+    {
+        X11ErrorScope scope(display);
+        for (unsigned int lock : lockVariants)
+            XUngrabKey(display, static_cast<int>(grab.keycode), grab.modifiers | lock, root);
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "xcb_generic_event_t" || grabs.empty())
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const int type = event->response_type & ~0x80;
+        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+            return false;
+        const auto* key = static_cast<const xcb_key_press_event_t*>(message);
+        if (key->event != root)
+            return false;
+        // Caps Lock, Num Lock and mouse buttons must not change which shortcut this is.
+        const unsigned int state = key->state & (ShiftMask | ControlMask | altMask | superMask);
+        for (const Grab& grab : grabs) {
+            if (grab.keycode == key->detail && grab.modifiers == state) {
+                if (type == XCB_KEY_PRESS)
+                    Q_EMIT q->pressed(grab.id);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+X11HotkeyGrabber::X11HotkeyGrabber(QObject* parent)
+    : HotkeyGrabber(parent)
+    , d(std::make_unique<Private>())
+{
+    d->q = this;
+    d->display = qtX11Display();
+    if (!d->display)
+        return;
+    d->root = DefaultRootWindow(d->display);
+    d->altMask = modifierMaskOf(d->display, XK_Alt_L, Mod1Mask);
+    d->superMask = modifierMaskOf(d->display, XK_Super_L, Mod4Mask);
+    const unsigned int numLock = modifierMaskOf(d->display, XK_Num_Lock, Mod2Mask);
+    d->lockVariants = {0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock};
+    QCoreApplication::instance()->installNativeEventFilter(d.get());
+}
+
+X11HotkeyGrabber::~X11HotkeyGrabber()
+{
+    if (!d->display)
+        return;
+    for (const Grab& grab : d->grabs)
+        d->ungrabAllVariants(grab);
+    if (auto* app = QCoreApplication::instance())
+        app->removeNativeEventFilter(d.get());
+}
+
+bool X11HotkeyGrabber::isAvailable() const
+{
+    return d->display != nullptr;
+}
+
+bool X11HotkeyGrabber::grab(quint32 id, KeyCombination combination)
+{
+    ungrab(id);
+    if (!d->display)
+        return false;
+    const KeySym keysym = keysymFor(combination.key);
+    const KeyCode keycode = keysym == NoSymbol ? 0 : XKeysymToKeycode(d->display, keysym);
+    if (keycode == 0) {
+        qCWarning(lcLinux) << "No key code for the shortcut's key" << combination.key;
+        return false;
+    }
+    const Grab wanted{id, keycode, d->modifierBits(combination.modifiers)};
+    if (std::any_of(d->grabs.begin(), d->grabs.end(), [&](const Grab& g) {
+            return g.keycode == wanted.keycode && g.modifiers == wanted.modifiers;
+        })) {
+        qCInfo(lcLinux) << "Shortcut already held by another of our hot keys";
+        return false;
+    }
+
+    // Without every lock variant the shortcut dies as soon as Num Lock or Caps Lock is on.
+    bool taken = false;
+    {
+        X11ErrorScope scope(d->display);
+        for (unsigned int lock : d->lockVariants)
+            XGrabKey(d->display, keycode, wanted.modifiers | lock, d->root, False, GrabModeAsync, GrabModeAsync);
+        if (scope.failed()) {
+            taken = true;
+            if (scope.errorCode() == BadAccess && scope.requestCode() == X_GrabKey)
+                qCInfo(lcLinux) << "Another program holds the shortcut (BadAccess on X_GrabKey)";
+            else
+                qCWarning(lcLinux) << "Grabbing the shortcut failed with X error" << scope.errorCode()
+                                   << "on request" << scope.requestCode();
+        }
+    }
+    if (taken) {
+        // Some variants may have been granted before one was refused.
+        d->ungrabAllVariants(wanted);
+        return false;
+    }
+    d->grabs.push_back(wanted);
+    return true;
+}
+
+void X11HotkeyGrabber::ungrab(quint32 id)
+{
+    auto it = std::find_if(d->grabs.begin(), d->grabs.end(), [id](const Grab& g) { return g.id == id; });
+    if (it == d->grabs.end())
+        return;
+    d->ungrabAllVariants(*it);
+    d->grabs.erase(it);
+}
+
+} // namespace quillcraft
