@@ -93,6 +93,7 @@ TEST_F(DefaultsStoreTest, TypesSurviveSaveAndReload)
         EXPECT_TRUE(store.setValue(u("nested"),
                                    QVariantMap{{u("$date"), u("not a date")},
                                                {u("list"), QVariantList{1, u("x"), date, QVariantMap{{u("y"), false}}}}}));
+        EXPECT_TRUE(store.setValue(u("lookalike"), QVariantMap{{u("$date"), u("2026-01-01T00:00:00.000Z")}}));
         EXPECT_TRUE(store.setValue(u("words"), QStringList{u("b"), u("a")}));
     }
 
@@ -108,7 +109,9 @@ TEST_F(DefaultsStoreTest, TypesSurviveSaveAndReload)
     EXPECT_EQ(store.dateValue(u("when")), date);
     EXPECT_EQ(store.stringValue(u("when")), std::nullopt);
     EXPECT_EQ(store.stringValue(u("$dollar")), u("kept"));
-    EXPECT_EQ(store.keys().size(), 8);
+    EXPECT_EQ(store.keys().size(), 9);
+    EXPECT_EQ(store.dateValue(u("lookalike")), std::nullopt);
+    EXPECT_EQ(store.mapValue(u("lookalike")), (QVariantMap{{u("$date"), u("2026-01-01T00:00:00.000Z")}}));
 
     const auto nested = store.mapValue(u("nested"));
     ASSERT_TRUE(nested);
