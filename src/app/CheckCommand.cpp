@@ -1,13 +1,299 @@
 #include "CheckCommand.h"
 
 #include "CommandLine.h"
+#include "ResourceFolder.h"
+#include "grammar/HarperChecker.h"
+#include "system/TextActions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
 
 namespace quillcraft {
 
-int runCheckCommand(int, char**)
+namespace {
+
+constexpr int exitFound = 1;
+
+struct Input {
+    QString name;
+    QString text;
+};
+
+struct Finding {
+    qsizetype input;
+    TextIssue issue; // location in the whole input's text
+};
+
+QString usage()
 {
-    CommandLine::printError(QStringLiteral("The check mode is not available in this build yet."));
-    return CommandLine::exitUsage;
+    return QStringLiteral(
+        "Usage: quillcraft check [--json] [FILE...]\n"
+        "\n"
+        "Checks the grammar and spelling of English text on this computer with the Harper engine.\n"
+        "Reads standard input when no FILE is given or FILE is \"-\". Longer texts are checked in\n"
+        "windows of up to 10000 characters cut at line ends; text in another language is skipped.\n"
+        "\n"
+        "Prints one line per finding: FILE:LINE:COLUMN: Kind: message [suggestion, ...]\n"
+        "(lines and columns count from 1, columns in characters).\n"
+        "\n"
+        "Options:\n"
+        "  --json      print one JSON array with an object per finding: file, line, column,\n"
+        "              location and length (UTF-16 units into the file), kind, message,\n"
+        "              problemText and suggestions (kind and text)\n"
+        "  -h, --help  show this help\n"
+        "\n"
+        "Exit status: 0 when nothing was found, 1 when something was, 2 on bad usage or when\n"
+        "the grammar engine cannot start.\n");
+}
+
+std::optional<Input> readInput(const QString& argument, QString& error)
+{
+    QFile file;
+    QString name = argument;
+    if (argument == QLatin1String("-")) {
+        name = QStringLiteral("<stdin>");
+        if (!file.open(stdin, QIODevice::ReadOnly)) {
+            error = QStringLiteral("Cannot read standard input.");
+            return std::nullopt;
+        }
+    } else {
+        if (QFileInfo(argument).isDir()) {
+            error = QStringLiteral("%1 is a folder, not a file.").arg(argument);
+            return std::nullopt;
+        }
+        file.setFileName(argument);
+        if (!file.open(QIODevice::ReadOnly)) {
+            error = QStringLiteral("Cannot read %1: %2.").arg(argument, file.errorString());
+            return std::nullopt;
+        }
+    }
+    return Input{name, QString::fromUtf8(file.readAll())};
+}
+
+// Where the lines of a text start, to turn offsets into lines and columns.
+class LineIndex final {
+public:
+    explicit LineIndex(const QString& text)
+        : m_text(text)
+    {
+        m_starts.append(0);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i) == QLatin1Char('\n'))
+                m_starts.append(i + 1);
+        }
+    }
+
+    // 1-based line and column; the column counts characters (grapheme clusters).
+    std::pair<qsizetype, qsizetype> position(qsizetype offset) const
+    {
+        const auto next = std::upper_bound(m_starts.cbegin(), m_starts.cend(), offset);
+        const qsizetype line = next - m_starts.cbegin();
+        const qsizetype start = *(next - 1);
+        const QString before = m_text.mid(start, offset - start);
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, before);
+        qsizetype column = 1;
+        while (graphemes.toNextBoundary() != -1)
+            ++column;
+        return {line, column};
+    }
+
+private:
+    const QString& m_text;
+    QList<qsizetype> m_starts;
+};
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
+}
+
+// Checks the inputs one window at a time (the checker keeps only the newest
+// waiting request, so each window waits for the previous answer).
+class CheckRun final {
+public:
+    CheckRun(QList<Input> inputs, HarperChecker& checker)
+        : m_inputs(std::move(inputs))
+        , m_checker(checker)
+    {
+    }
+
+    void start()
+    {
+        m_checker.start([this](bool ready) {
+            if (!ready) {
+                m_engineFailed = true;
+                QCoreApplication::quit();
+                return;
+            }
+            checkNextWindow();
+        });
+    }
+
+    bool engineFailed() const { return m_engineFailed; }
+    const QList<Input>& inputs() const { return m_inputs; }
+    const QList<Finding>& findings() const { return m_findings; }
+
+private:
+    void checkNextWindow()
+    {
+        while (m_input < m_inputs.size() && m_position >= m_inputs.at(m_input).text.size()) {
+            ++m_input;
+            m_position = 0;
+        }
+        if (m_input >= m_inputs.size()) {
+            QCoreApplication::quit();
+            return;
+        }
+        const QString& text = m_inputs.at(m_input).text;
+        // The window is chosen as for a caret at the start of what is left.
+        const qint64 limit = HarperChecker::textLimit;
+        const TextRange window = TextActions::lintWindow(text.mid(m_position, limit + 1), 0, limit);
+        const qsizetype start = m_position;
+        const qsizetype length = window.length > 0 ? qsizetype(window.length)
+                                                   : std::min<qsizetype>(limit, text.size() - start);
+        m_position = start + length;
+        m_checker.lint(text.mid(start, length), [this, start, input = m_input](const QList<TextIssue>& issues) {
+            for (const TextIssue& issue : issues)
+                m_findings.append({input, issue.shifted(start)});
+            checkNextWindow();
+        });
+    }
+
+    QList<Input> m_inputs;
+    HarperChecker& m_checker;
+    qsizetype m_input = 0;
+    qsizetype m_position = 0;
+    bool m_engineFailed = false;
+    QList<Finding> m_findings;
+};
+
+QString formatLines(const QList<Input>& inputs, const QList<Finding>& findings)
+{
+    QString out;
+    std::optional<LineIndex> index;
+    qsizetype indexed = -1;
+    for (const Finding& finding : findings) {
+        if (finding.input != indexed) {
+            index.emplace(inputs.at(finding.input).text);
+            indexed = finding.input;
+        }
+        const TextIssue& issue = finding.issue;
+        const auto [line, column] = index->position(qsizetype(issue.location));
+        QStringList labels;
+        for (const Suggestion& suggestion : issue.suggestions)
+            labels << oneLine(issue.label(suggestion));
+        out += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
+                   .arg(inputs.at(finding.input).name)
+                   .arg(line)
+                   .arg(column)
+                   .arg(issue.kind, oneLine(issue.message), labels.join(QLatin1String(", ")));
+    }
+    return out;
+}
+
+QString formatJson(const QList<Input>& inputs, const QList<Finding>& findings)
+{
+    QJsonArray array;
+    std::optional<LineIndex> index;
+    qsizetype indexed = -1;
+    for (const Finding& finding : findings) {
+        if (finding.input != indexed) {
+            index.emplace(inputs.at(finding.input).text);
+            indexed = finding.input;
+        }
+        const TextIssue& issue = finding.issue;
+        const auto [line, column] = index->position(qsizetype(issue.location));
+        QJsonArray suggestions;
+        for (const Suggestion& suggestion : issue.suggestions) {
+            suggestions.append(QJsonObject{{QStringLiteral("kind"), Suggestion::rawValue(suggestion.kind)},
+                                           {QStringLiteral("text"), suggestion.text}});
+        }
+        array.append(QJsonObject{
+            {QStringLiteral("file"), inputs.at(finding.input).name},
+            {QStringLiteral("line"), qint64(line)},
+            {QStringLiteral("column"), qint64(column)},
+            {QStringLiteral("location"), issue.location},
+            {QStringLiteral("length"), issue.length},
+            {QStringLiteral("kind"), issue.kind},
+            {QStringLiteral("message"), issue.message},
+            {QStringLiteral("problemText"), issue.problemText},
+            {QStringLiteral("suggestions"), suggestions},
+        });
+    }
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
+} // namespace
+
+int runCheckCommand(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // The failure is reported below in one sentence; the engine's diagnostics would only add noise.
+    QLoggingCategory::setFilterRules(QStringLiteral("quillcraft.grammar.warning=false"));
+    bool json = false;
+    bool optionsEnded = false;
+    QStringList files;
+    for (const QString& argument : CommandLine::argumentsAfterMode(argc, argv)) {
+        if (!optionsEnded && (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
+            CommandLine::printOut(usage());
+            return CommandLine::exitOk;
+        }
+        if (!optionsEnded && argument == QLatin1String("--json")) {
+            json = true;
+        } else if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-")) {
+            CommandLine::printError(
+                QStringLiteral("Unknown option \"%1\"; see quillcraft check --help.").arg(argument));
+            return CommandLine::exitUsage;
+        } else {
+            files << argument;
+        }
+    }
+    if (files.isEmpty())
+        files << QStringLiteral("-");
+    if (files.count(QStringLiteral("-")) > 1) {
+        CommandLine::printError(QStringLiteral("Standard input can be checked only once."));
+        return CommandLine::exitUsage;
+    }
+
+    QList<Input> inputs;
+    for (const QString& file : std::as_const(files)) {
+        QString error;
+        std::optional<Input> input = readInput(file, error);
+        if (!input) {
+            CommandLine::printError(error);
+            return CommandLine::exitUsage;
+        }
+        inputs.append(std::move(*input));
+    }
+
+    const QString resources = ResourceFolder::path();
+    HarperChecker checker(resources);
+    CheckRun run(std::move(inputs), checker);
+    run.start();
+    app.exec();
+    if (run.engineFailed()) {
+        CommandLine::printError(
+            QStringLiteral("Grammar checking could not start: the engine's files in %1 are missing or broken.")
+                .arg(resources));
+        return CommandLine::exitUsage;
+    }
+    if (json)
+        CommandLine::printOut(formatJson(run.inputs(), run.findings()));
+    else
+        CommandLine::printOut(formatLines(run.inputs(), run.findings()));
+    return run.findings().isEmpty() ? CommandLine::exitOk : exitFound;
 }
 
 } // namespace quillcraft
