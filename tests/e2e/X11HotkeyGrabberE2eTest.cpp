@@ -1,0 +1,128 @@
+// Control+Alt+R grabbed on the real X server: delivered while another program
+// has the focus (sent through XTest), with Num Lock on too, and refused when
+// another X client holds it, leaving no partial grab behind.
+
+#include "E2eSupport.h"
+#include "Wait.h"
+
+#include "system/Hotkey.h"
+#include "system/linux/X11HotkeyGrabber.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+// Last: Xlib's macros (None, Bool, ...) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+using namespace quillcraft;
+using namespace quillcraft::e2e;
+using quillcraft::test::spin;
+using quillcraft::test::waitUntil;
+
+namespace {
+
+bool xdotoolKey(const QString& keys)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+    return process.waitForFinished(10000) && process.exitCode() == 0;
+}
+
+// Another X client, with a connection of its own.
+class OtherClient final {
+public:
+    OtherClient()
+        : m_display(XOpenDisplay(nullptr))
+    {
+    }
+    ~OtherClient()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    OtherClient(const OtherClient&) = delete;
+    OtherClient& operator=(const OtherClient&) = delete;
+
+    // Grabs Control+Alt+R with these extra lock modifiers; false when refused.
+    bool grab(unsigned int lockModifiers)
+    {
+        m_failed = false;
+        XErrorHandler previous = XSetErrorHandler(&OtherClient::onError);
+        XGrabKey(m_display, XKeysymToKeycode(m_display, XK_r), ControlMask | Mod1Mask | lockModifiers,
+                 DefaultRootWindow(m_display), False, GrabModeAsync, GrabModeAsync);
+        XSync(m_display, False);
+        XSetErrorHandler(previous);
+        return !m_failed;
+    }
+    bool isOpen() const { return m_display != nullptr; }
+
+private:
+    static int onError(Display*, XErrorEvent*)
+    {
+        m_failed = true;
+        return 0;
+    }
+    static inline bool m_failed = false; // Xlib's handler takes no user data; this test is single-threaded
+
+    Display* m_display;
+};
+
+} // namespace
+
+TEST(X11HotkeyGrabberE2eTest, ShortcutReachesUsWhileATargetHasTheFocus)
+{
+    TargetApp target(Toolkit::qt, {QStringLiteral("--line"), QStringLiteral("Hello")});
+    ASSERT_TRUE(target.start());
+    ASSERT_TRUE(target.focus(lineField));
+
+    X11HotkeyGrabber grabber;
+    ASSERT_TRUE(grabber.isAvailable());
+    int presses = 0;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [&] { ++presses; });
+    ASSERT_TRUE(hotkey.registerShortcut());
+
+    ASSERT_TRUE(xdotoolKey(QStringLiteral("ctrl+alt+r")));
+    EXPECT_TRUE(waitUntil([&] { return presses == 1; }));
+    EXPECT_TRUE(target.isFocused(lineField)) << "a grab does not take the focus";
+
+    // With Num Lock on the state carries Mod2: still the same shortcut.
+    ASSERT_TRUE(xdotoolKey(QStringLiteral("Num_Lock")));
+    ASSERT_TRUE(xdotoolKey(QStringLiteral("ctrl+alt+r")));
+    EXPECT_TRUE(waitUntil([&] { return presses == 2; }));
+    ASSERT_TRUE(xdotoolKey(QStringLiteral("Num_Lock")));
+
+    // Neither press reached the field; plain typing still does.
+    ASSERT_TRUE(typeText(QStringLiteral("r")));
+    EXPECT_TRUE(waitUntil([&] { return target.text(lineField).value_or(QString()).contains(QLatin1Char('r')); }));
+    EXPECT_EQ(target.text(lineField).value_or(QString()).count(QLatin1Char('r')), 1);
+
+    hotkey.unregister();
+    ASSERT_TRUE(xdotoolKey(QStringLiteral("ctrl+alt+r")));
+    spin(300);
+    EXPECT_EQ(presses, 2) << "an unregistered shortcut does nothing";
+}
+
+TEST(X11HotkeyGrabberE2eTest, ShortcutHeldByAnotherClientIsRefusedWithoutPartialGrabs)
+{
+    X11HotkeyGrabber grabber;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [] {});
+    {
+        OtherClient other;
+        ASSERT_TRUE(other.isOpen());
+        // Only the Num Lock variant is taken: the plain one would be granted first.
+        ASSERT_TRUE(other.grab(Mod2Mask));
+        EXPECT_FALSE(hotkey.registerShortcut());
+        EXPECT_FALSE(hotkey.isRegistered());
+
+        OtherClient third;
+        EXPECT_TRUE(third.grab(0)) << "the variants granted before the refusal were given back";
+    }
+    // Both other clients are gone, and their grabs with them.
+    EXPECT_TRUE(waitUntil([&] { return hotkey.registerShortcut(); }, 3000));
+
+    // A second registration while we hold it: another client is refused.
+    OtherClient late;
+    EXPECT_FALSE(late.grab(0));
+}
