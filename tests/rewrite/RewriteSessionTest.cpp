@@ -1,0 +1,232 @@
+#include "LoopbackHttpServer.h"
+#include "Wait.h"
+#include "rewrite/RewriteSession.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QPointer>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using test::LoopbackHttpServer;
+using test::ScriptedReply;
+using Phase = RewriteSession::Phase;
+using Mode = RewriteAction::Mode;
+using Source = RewriteAction::Source;
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace quillcraft {
+inline void PrintTo(const RewriteSession::Phase& phase, std::ostream* os)
+{
+    *os << "Phase(" << int(phase.kind) << ", \"" << phase.text.toStdString() << "\""
+        << (phase.failure ? ", " + phase.failure->message.toStdString() : std::string()) << ")";
+}
+} // namespace quillcraft
+
+namespace {
+
+QString q(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QByteArray delta(const char* text)
+{
+    return "data: {\"type\":\"text-delta\",\"delta\":\"" + QByteArray(text) + "\"}\n";
+}
+
+const QByteArray finishStop = "data: {\"type\":\"finish\",\"finishReason\":\"stop\"}\n";
+
+class SessionTest : public testing::Test {
+protected:
+    std::unique_ptr<RewriteSession> makeSession(const QUrl& origin = {})
+    {
+        const QuillcraftClient client(&m_network, origin.isEmpty() ? m_server.origin() : origin);
+        auto session = std::make_unique<RewriteSession>(q("Their going home."), client, q("French"));
+        QObject::connect(session.get(), &RewriteSession::phaseChanged, session.get(),
+                         [this, s = session.get()] { m_phases << s->phase(); });
+        return session;
+    }
+
+    LoopbackHttpServer m_server;
+    QNetworkAccessManager m_network;
+    QList<Phase> m_phases; // every phase observers were told of
+};
+
+} // namespace
+
+TEST_F(SessionTest, StartsChoosingWithTheDefaultDraft)
+{
+    auto session = makeSession();
+    EXPECT_EQ(session->phase(), Phase::choosing());
+    EXPECT_EQ(session->draft(), RewriteAction::rewrite());
+    EXPECT_EQ(session->lastAction(), std::nullopt);
+    EXPECT_EQ(session->result(), std::nullopt);
+    EXPECT_TRUE(m_server.requests().isEmpty());
+}
+
+TEST_F(SessionTest, RunStreamsIntoTheRunningPhaseThenFinishes)
+{
+    auto session = makeSession();
+    std::optional<QString> resultWhileRunning;
+    m_server.enqueue(ScriptedReply(200)
+                         .send(delta("Their"))
+                         .waitFor([&] { return session->phase() == Phase::running(q("Their")); })
+                         .send(delta(" going."))
+                         .waitFor([&] {
+                             resultWhileRunning = session->result();
+                             return session->phase() == Phase::running(q("Their going."));
+                         })
+                         .send(finishStop));
+    const RewriteAction action{Mode::shorten, {q("Direct")}, Source::preset, q("Writer")};
+    int changes = 0;
+    QObject::connect(session.get(), &RewriteSession::changed, session.get(), [&] { ++changes; });
+    // Observers see the value already changed.
+    QObject::connect(session.get(), &RewriteSession::modeChanged, session.get(),
+                     [&] { EXPECT_EQ(session->mode(), Mode::shorten); });
+
+    session->run(action);
+    EXPECT_EQ(session->mode(), Mode::shorten);
+    EXPECT_EQ(session->lastAction(), action);
+    EXPECT_EQ(session->phase(), Phase::running());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::done; }));
+
+    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(q("Their")), Phase::running(q("Their going.")),
+                                      Phase::done(q("Their going."))}));
+    EXPECT_EQ(resultWhileRunning, std::nullopt);
+    EXPECT_EQ(session->result(), q("Their going."));
+    EXPECT_EQ(changes, 2 + 4); // mode, lastAction, four phases
+    const QJsonObject body = QJsonDocument::fromJson(m_server.requests().at(0).body).object();
+    EXPECT_EQ(body[q("language")], q("French"));
+    EXPECT_EQ(body[q("prompt")], q("Their going home."));
+}
+
+TEST_F(SessionTest, AnAbandonedRequestStaysSilentEvenWhenItsReplyComesLater)
+{
+    auto session = makeSession();
+    // The first reply holds its late text and finish until the second
+    // request has shown its own text.
+    m_server.enqueue(ScriptedReply(200)
+                         .send(delta("Old"))
+                         .waitFor([&] { return session->phase() == Phase::running(q("New")); })
+                         .send(delta(" late") + finishStop));
+    m_server.enqueue(ScriptedReply(200)
+                         .send(delta("New"))
+                         .waitFor([&] { return m_server.closedByClient() + m_server.repliesCompleted() >= 1; })
+                         .pause(50)
+                         .send(finishStop));
+    session->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("Old")); }));
+    session->run(RewriteAction::grammar());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::done; }));
+    test::spin(50);
+    EXPECT_EQ(session->phase(), Phase::done(q("New")));
+    EXPECT_EQ(session->lastAction(), RewriteAction::grammar());
+    EXPECT_FALSE(m_phases.contains(Phase::running(q("Old late"))));
+    EXPECT_FALSE(m_phases.contains(Phase::done(q("Old late"))));
+}
+
+TEST_F(SessionTest, EditAndCancelAbandonTheRequest)
+{
+    auto session = makeSession();
+    m_server.enqueue(ScriptedReply(200).send(delta("Half")).hang());
+    session->run(RewriteAction::shorten());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("Half")); }));
+    session->cancel();
+    // The card is closing: the partial text stays.
+    EXPECT_EQ(session->phase(), Phase::running(q("Half")));
+    EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 1; }));
+
+    m_server.enqueue(ScriptedReply(200).send(delta("More")).pause(30).send(delta(" text") + finishStop));
+    session->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("More")); }));
+    session->edit();
+    EXPECT_EQ(session->phase(), Phase::choosing());
+    EXPECT_EQ(session->lastAction(), std::nullopt);
+    EXPECT_EQ(session->mode(), Mode::rewrite);
+    test::spin(100);
+    EXPECT_EQ(session->phase(), Phase::choosing());
+}
+
+TEST_F(SessionTest, ToggleEditsTheCurrentToneList)
+{
+    auto session = makeSession();
+    session->setPresets({q("Direct")});
+    m_server.enqueue(ScriptedReply(200).send(delta("x")).hang());
+    session->run(session->draft());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("x")); }));
+
+    session->toggle(q("Casual"));
+    EXPECT_EQ(session->phase(), Phase::choosing());
+    EXPECT_EQ(session->lastAction(), std::nullopt);
+    EXPECT_EQ(session->presets(), (QStringList{q("Direct"), q("Casual")}));
+    session->toggle(q("Casual"));
+    EXPECT_EQ(session->presets(), QStringList{q("Direct")});
+    session->toggle(q("direct")); // case matters
+    EXPECT_EQ(session->presets(), (QStringList{q("Direct"), q("direct")}));
+
+    session->setToneSource(Source::custom);
+    session->toggle(q("Pirate"));
+    EXPECT_EQ(session->custom(), QStringList{q("Pirate")});
+    EXPECT_EQ(session->draft(), (RewriteAction{Mode::rewrite, {q("Pirate")}, Source::custom, q("Standard")}));
+    session->setToneSource(Source::preset);
+    EXPECT_EQ(session->selected(), (QStringList{q("Direct"), q("direct")}));
+}
+
+TEST_F(SessionTest, FailuresBecomeTheFailedPhase)
+{
+    auto session = makeSession();
+    m_server.enqueue(ScriptedReply(200).chunked().send(delta("Half")).pause(20).drop());
+    session->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::failed; }));
+    EXPECT_EQ(session->phase(), Phase::failed({RewriteFailure::Kind::server, q("The rewrite failed. Try again.")}));
+
+    m_server.enqueue(ScriptedReply(429).send(R"({"error":"daily_limit_exceeded"})"));
+    session->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::failed; }));
+    EXPECT_EQ(session->phase().failure->kind, RewriteFailure::Kind::upgradeForMore);
+
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    QUrl nowhere = m_server.origin();
+    nowhere.setPort(closed.serverPort());
+    closed.close();
+    auto offline = makeSession(nowhere);
+    offline->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return offline->phase().kind == Phase::Kind::failed; }));
+    EXPECT_EQ(offline->phase().failure->kind, RewriteFailure::Kind::offline);
+}
+
+TEST_F(SessionTest, ASessionCanGoAwayWhileItsRequestIsInFlight)
+{
+    {
+        auto session = makeSession();
+        m_server.enqueue(ScriptedReply(200).send(delta("Half")).pause(50).send(delta(" more") + finishStop));
+        session->run(RewriteAction::rewrite());
+        ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("Half")); }));
+    }
+    EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 1; }));
+
+    // An observer that drops the session as soon as text arrives, with more
+    // records already buffered behind it.
+    QPointer<RewriteSession> session = makeSession().release();
+    int phaseNotices = 0;
+    QObject::connect(session, &RewriteSession::phaseChanged, session, [&] {
+        if (++phaseNotices == 2)
+            delete session.data();
+    });
+    m_server.enqueue(ScriptedReply(200).send(delta("One") + delta(" two") + finishStop));
+    session->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return session.isNull(); }));
+    test::spin(50);
+    EXPECT_EQ(phaseNotices, 2);
+}
