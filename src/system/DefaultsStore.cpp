@@ -338,7 +338,7 @@ bool DefaultsStore::setValue(const QString& key, const QVariant& value)
     }
     const auto encoded = encode(value);
     if (!encoded) {
-        qCWarning(lcSystem, "A preference of type %s cannot be stored.", value.typeName());
+        qCWarning(lcSystem, "The preference %s cannot hold a value of type %s.", qPrintable(key), value.typeName());
         return false;
     }
     refresh();
@@ -387,10 +387,10 @@ bool DefaultsStore::setAside(const QString& problem, QString& sentence) const
     return true;
 }
 
-void DefaultsStore::refresh(bool force)
+void DefaultsStore::refresh()
 {
     FileStamp stamp = stampOf(d->path);
-    if (d->loaded && !force && stamp == d->stamp)
+    if (d->loaded && stamp == d->stamp)
         return;
     d->loaded = true;
 

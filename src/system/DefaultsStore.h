@@ -78,7 +78,8 @@ Q_SIGNALS:
 
 private:
     struct Private;
-    void refresh(bool force = false);
+    // Reloads the file when it is not the version last read or written.
+    void refresh();
     void persist();
     bool setAside(const QString& problem, QString& sentence) const;
     void warn(const QString& sentence) const;
