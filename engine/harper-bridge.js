@@ -12,41 +12,37 @@
 
   const suggestionKinds = ["replace", "remove", "insert-after"];
 
-  // Varied English with a few mistakes of several kinds, about 10000 characters:
-  // the first lint of a text that size costs a second while the engine warms up,
-  // so setup pays it instead of the user's first check.
+  // About 10000 characters of English with mistakes of several kinds, every
+  // sentence different: the first lint of fresh text that size costs a second
+  // or so while the engine's code warms up, so setup pays it instead of the
+  // user's first check. (Repeated sentences would be answered from the
+  // engine's cache and warm nothing.)
   function warmUpText() {
-    const sentences = [
-      "Their going to the libary tomorow to return the books they borrowed last month.",
-      "She dont know wether the meeting starts at nine or at ten.",
-      "The results was better then we expected, and everyone was very very happy.",
-      "Could you send me the the report before friday?",
-      "It's a long established fact that a reader will be distracted by readable content.",
-      "We recieved your application and will get back to you in a few days.",
-      "Alot of people thinks that writing clearly is easy, but it is not.",
-      "The team have decided to postpone the launch untill next quarter.",
-      "I would of called you earlier if I had knew about the problem.",
-      "Please make sure that all the files are saved before you shut down the computer.",
-      "This sentence, which goes on for quite a while and keeps adding clauses that nobody " +
-        "asked for, is here so that the readability rules have something long to look at " +
-        "while the rest of the paragraph carries on as usual.",
-      "He said: \"we should of left earlier\" , and then he walked away.",
-      "An university degree is not the only path to a good carreer.",
-      "The weather in london was suprisingly warm for the time of year.",
-      "Its important to check you're spelling before sending an email to you're boss.",
-    ];
+    const subjects = ["The manager", "Our team", "My neighbour", "The new intern", "Their teacher",
+      "A friend of mine", "The committee", "Everyone in the office", "The small company",
+      "His sister", "The old library", "Most customers"];
+    const verbs = ["have decided to", "dont want to", "was planning to", "would of liked to",
+      "is going to", "recieved a request to", "could not wait to", "has agreed to",
+      "were asked to", "tried very very hard to", "forgot to", "will definately"];
+    const objects = ["visit the libary", "finish the report", "call there parents", "buy a new car",
+      "write an letter", "clean the the kitchen", "move to a bigger office", "answer every email",
+      "plan the trip to london", "fix the broken window", "read the newspaper", "bake a cake"];
+    const tails = ["before friday", "untill next week", "on monday morning", "after lunch",
+      "as soon as possible", "in the summer", "tomorow", "without telling anyone"];
     const parts = [];
     let length = 0;
+    let state = 12345;
+    const pick = (list) => {
+      state = (Math.imul(state, 1664525) + 1013904223) >>> 0;
+      return list[(state >>> 16) % list.length];
+    };
     for (let i = 0; length < 10000; ++i) {
-      const sentence = sentences[(i * 7) % sentences.length];
+      const sentence = `${pick(subjects)} ${pick(verbs)} ${pick(objects)} ${pick(tails)}, ` +
+        `which took about ${i + 2} minutes.` + (i % 6 === 5 ? "\n\n" : " ");
       parts.push(sentence);
-      length += sentence.length + 1;
-      if (i % 5 === 4) {
-        parts.push("\n\n");
-        length += 2;
-      }
+      length += sentence.length;
     }
-    return parts.join(" ").slice(0, 10000);
+    return parts.join("").slice(0, 10000);
   }
 
   let glue = null;

@@ -60,7 +60,11 @@
   }
 
   if (typeof global.TextDecoder === "undefined") {
-    const CHUNK = 4096;
+    // Decoded in pieces through one reused buffer: the engine decodes many short
+    // strings per check, and garbage per call would pile up between collections.
+    const CHUNK = 2048;
+    const units = new Uint16Array(CHUNK + 2);
+    const fromUnits = (count) => String.fromCharCode.apply(null, units.subarray(0, count));
     class TextDecoder {
       constructor(label = "utf-8", options = {}) {
         const name = String(label).toLowerCase();
@@ -79,15 +83,10 @@
         let i = 0;
         if (!this.ignoreBOM && n >= 3 && bytes[0] === 0xef && bytes[1] === 0xbb && bytes[2] === 0xbf)
           i = 3;
-        const parts = [];
-        const units = new Array(CHUNK + 2);
+        let result = "";
         let u = 0;
-        const bad = () => {
-          if (this.fatal) throw new TypeError("The encoded data was not valid UTF-8");
-          return 0xfffd;
-        };
         while (i < n) {
-          let b = bytes[i++];
+          const b = bytes[i++];
           let code;
           if (b < 0x80) {
             code = b;
@@ -96,16 +95,16 @@
           } else if (b >= 0xe0 && b <= 0xef && i + 1 < n && (bytes[i] & 0xc0) === 0x80
                      && (bytes[i + 1] & 0xc0) === 0x80) {
             code = ((b & 0x0f) << 12) | ((bytes[i] & 0x3f) << 6) | (bytes[i + 1] & 0x3f);
-            if (code < 0x800 || (code >= 0xd800 && code <= 0xdfff)) code = bad();
+            if (code < 0x800 || (code >= 0xd800 && code <= 0xdfff)) code = this.invalid();
             else i += 2;
           } else if (b >= 0xf0 && b <= 0xf4 && i + 2 < n && (bytes[i] & 0xc0) === 0x80
                      && (bytes[i + 1] & 0xc0) === 0x80 && (bytes[i + 2] & 0xc0) === 0x80) {
             code = ((b & 0x07) << 18) | ((bytes[i] & 0x3f) << 12) | ((bytes[i + 1] & 0x3f) << 6)
                  | (bytes[i + 2] & 0x3f);
-            if (code < 0x10000 || code > 0x10ffff) code = bad();
+            if (code < 0x10000 || code > 0x10ffff) code = this.invalid();
             else i += 3;
           } else {
-            code = bad();
+            code = this.invalid();
           }
           if (code >= 0x10000) {
             code -= 0x10000;
@@ -115,14 +114,15 @@
             units[u++] = code;
           }
           if (u >= CHUNK) {
-            units.length = u;
-            parts.push(String.fromCharCode.apply(null, units));
+            result += fromUnits(u);
             u = 0;
           }
         }
-        units.length = u;
-        parts.push(String.fromCharCode.apply(null, units));
-        return parts.length === 1 ? parts[0] : parts.join("");
+        return u === 0 ? result : result + fromUnits(u);
+      }
+      invalid() {
+        if (this.fatal) throw new TypeError("The encoded data was not valid UTF-8");
+        return 0xfffd;
       }
     }
     global.TextDecoder = TextDecoder;

@@ -1,0 +1,226 @@
+// Times the Harper checker (JavaScriptCore on its own thread) and, as the
+// baseline, the same engine files under Node on the same texts, in one run:
+// setup to ready, the first check after ready, fresh 1k and 10k texts, and
+// resident memory after setup and after 50 checks.
+#include "grammar/HarperChecker.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+using namespace quillcraft;
+
+namespace {
+
+constexpr int checkCount = 50; // including the first check after ready
+constexpr int tenKChecks = 24;
+
+// English with mistakes of several kinds (about one finding per sentence).
+// Every sentence of every text is new, so that no check is answered from the
+// engine's cache; the words differ from those the engine warms up with.
+QString freshText(int seed, qsizetype size)
+{
+    static const char* const openings[] = {
+        "Yesterday the driver", "In the morning our guests", "Last year the museum", "The young doctor",
+        "After the storm the farmers", "Nobody in the village", "The orchestra", "Her brother",
+        "The city council", "A group of students", "The restaurant owner", "Our landlord",
+    };
+    static const char* const middles[] = {
+        "allways arrives late for", "were not sure about", "spent to much money on", "is responsable for",
+        "has wrote three articles about", "cannot stop talking about", "was suprised by", "complained about",
+        "carefully prepared", "doesnt care about", "is exited about", "quickly forgot",
+    };
+    static const char* const endings[] = {
+        "the concert in the park", "a accident near the bridge", "the weather forecast",
+        "there holiday plans", "the new parking rules", "an interesting documentary",
+        "the price of of vegetables", "the neighbours dog", "the annual report", "a broken elevator",
+        "the football match", "the seperate entrance",
+    };
+    quint32 state = quint32(seed) * 2654435761u + 12345u;
+    auto pick = [&state](const auto& list) {
+        state = state * 1664525u + 1013904223u;
+        return QString::fromUtf8(list[(state >> 16) % std::size(list)]);
+    };
+    QString text;
+    for (int i = 0; text.size() < size; ++i) {
+        text += QStringLiteral("%1 %2 %3 on day %4 of week %5.")
+                    .arg(pick(openings), pick(middles), pick(endings))
+                    .arg(i + 1)
+                    .arg(seed);
+        text += (i % 6 == 5) ? QStringLiteral("\n\n") : QStringLiteral(" ");
+    }
+    text.truncate(size);
+    return text;
+}
+
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Results {
+    double setupMs = 0;
+    double firstMs = 0;
+    QList<double> oneK;
+    QList<double> tenK;
+    double rssAfterSetup = 0;
+    double rssAfterChecks = 0;
+    qint64 findings = 0;
+};
+
+struct Check {
+    QString size;
+    QString text;
+};
+
+// Waits for the checker's answer; a benchmark may block its own thread.
+double timedCheck(HarperChecker& checker, const QString& text, qint64& findings)
+{
+    QEventLoop loop;
+    QElapsedTimer timer;
+    double ms = 0;
+    timer.start();
+    checker.lint(text, [&](const QList<TextIssue>& issues) {
+        ms = double(timer.nsecsElapsed()) / 1e6;
+        findings += issues.size();
+        loop.quit();
+    });
+    loop.exec();
+    return ms;
+}
+
+std::optional<Results> runChecker(const QString& first, const QList<Check>& checks)
+{
+    Results results;
+    HarperChecker checker(QStringLiteral(QUILLCRAFT_RESOURCE_DIR));
+    QEventLoop loop;
+    bool ready = false;
+    QElapsedTimer timer;
+    timer.start();
+    checker.start([&](bool ok) {
+        ready = ok;
+        loop.quit();
+    });
+    loop.exec();
+    results.setupMs = double(timer.nsecsElapsed()) / 1e6;
+    if (!ready)
+        return std::nullopt;
+    results.rssAfterSetup = residentMiB();
+    results.firstMs = timedCheck(checker, first, results.findings);
+    const bool trace = qEnvironmentVariableIsSet("QUILLCRAFT_BENCH_TRACE");
+    for (const Check& check : checks) {
+        const double ms = timedCheck(checker, check.text, results.findings);
+        (check.size == QLatin1String("1k") ? results.oneK : results.tenK).append(ms);
+        if (trace)
+            std::fprintf(stderr, "%s %.1f ms, %.0f MiB\n", qPrintable(check.size), ms, residentMiB());
+    }
+    results.rssAfterChecks = residentMiB();
+    return results;
+}
+
+std::optional<Results> runNode(const QString& first, const QList<Check>& checks)
+{
+    QTemporaryFile textsFile;
+    if (!textsFile.open())
+        return std::nullopt;
+    QJsonArray array;
+    for (const Check& check : checks)
+        array.append(QJsonObject{{QStringLiteral("size"), check.size}, {QStringLiteral("text"), check.text}});
+    textsFile.write(QJsonDocument(QJsonObject{{QStringLiteral("first"), first}, {QStringLiteral("checks"), array}})
+                        .toJson(QJsonDocument::Compact));
+    textsFile.flush();
+
+    QProcess node;
+    node.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    node.start(QStringLiteral(QUILLCRAFT_NODE),
+               {QStringLiteral(QUILLCRAFT_NODE_BASELINE), QStringLiteral(QUILLCRAFT_RESOURCE_DIR), textsFile.fileName()});
+    if (!node.waitForFinished(600000) || node.exitCode() != 0)
+        return std::nullopt;
+    const QJsonObject out = QJsonDocument::fromJson(node.readAllStandardOutput()).object();
+    Results results;
+    results.setupMs = out[QStringLiteral("setupMs")].toDouble();
+    results.firstMs = out[QStringLiteral("firstMs")].toDouble();
+    for (const QJsonValue& v : out[QStringLiteral("times")][QStringLiteral("1k")].toArray())
+        results.oneK.append(v.toDouble());
+    for (const QJsonValue& v : out[QStringLiteral("times")][QStringLiteral("10k")].toArray())
+        results.tenK.append(v.toDouble());
+    results.rssAfterSetup = out[QStringLiteral("rssAfterSetup")].toDouble();
+    results.rssAfterChecks = out[QStringLiteral("rssAfterChecks")].toDouble();
+    results.findings = out[QStringLiteral("findings")].toInteger();
+    return results;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+
+    const QString first = freshText(1, HarperChecker::textLimit);
+    QList<Check> checks;
+    for (int i = 0; i < checkCount - 1; ++i) {
+        const bool big = i % 2 == 0 && i / 2 < tenKChecks;
+        checks.append({big ? QStringLiteral("10k") : QStringLiteral("1k"),
+                       freshText(100 + i, big ? HarperChecker::textLimit : 1000)});
+    }
+
+    const std::optional<Results> jsc = runChecker(first, checks);
+    if (!jsc) {
+        std::fputs("The checker could not start; is the engine built?\n", stderr);
+        return 1;
+    }
+    const std::optional<Results> node = runNode(first, checks);
+    if (!node) {
+        std::fputs("The Node baseline failed.\n", stderr);
+        return 1;
+    }
+
+    auto row = [&](const char* what, double ours, double base, const char* unit) {
+        out << QStringLiteral("%1 %2 %3 %4  ratio %5\n")
+                   .arg(QString::fromLatin1(what), -34)
+                   .arg(ours, 9, 'f', 1)
+                   .arg(base, 9, 'f', 1)
+                   .arg(QString::fromLatin1(unit), -4)
+                   .arg(base > 0 ? ours / base : 0, 0, 'f', 2);
+    };
+    out << QStringLiteral("%1 %2 %3\n").arg(QStringLiteral("Harper checker"), -34).arg(QStringLiteral("JSC"), 9).arg(QStringLiteral("Node"), 9);
+    row("setup to ready", jsc->setupMs, node->setupMs, "ms");
+    row("first check after ready (10k)", jsc->firstMs, node->firstMs, "ms");
+    row("fresh 1k text, median", median(jsc->oneK), median(node->oneK), "ms");
+    row("fresh 10k text, median", median(jsc->tenK), median(node->tenK), "ms");
+    row("resident memory after setup", jsc->rssAfterSetup, node->rssAfterSetup, "MiB");
+    row("resident memory after 50 checks", jsc->rssAfterChecks, node->rssAfterChecks, "MiB");
+    out << QStringLiteral("findings: %1 (JSC), %2 (Node); %3 checks of 1k, %4 of 10k each\n")
+               .arg(jsc->findings).arg(node->findings).arg(jsc->oneK.size()).arg(jsc->tenK.size() + 1);
+    out << QStringLiteral("targets: 10k ratio <= 1.0, first check <= 150 ms, memory after 50 checks <= 260 MiB\n");
+    out.flush();
+    return 0;
+}
