@@ -141,7 +141,8 @@ X11HotkeyGrabber::X11HotkeyGrabber(QObject* parent)
 
 X11HotkeyGrabber::~X11HotkeyGrabber()
 {
-    if (!d->display)
+    // Qt closes its display with the application: nothing to give back after that.
+    if (!d->display || !QCoreApplication::instance())
         return;
     for (const Grab& grab : d->grabs)
         d->ungrabAllVariants(grab);
