@@ -13,8 +13,10 @@ namespace {
 
 bool isWordCharacter(char32_t c)
 {
-    // Ideographs are letters (Lo) as far as the category goes.
-    return QChar::isLetter(c) || QChar::category(c) == QChar::Number_DecimalDigit;
+    // Ideographs are letters (Lo), except a few Han numerals such as 〇 (Nl).
+    const QChar::Category category = QChar::category(c);
+    return QChar::isLetter(c) || category == QChar::Number_DecimalDigit
+        || (category == QChar::Number_Letter && QChar::script(c) == QChar::Script_Han);
 }
 
 bool holdsWordCharacter(QStringView segment)

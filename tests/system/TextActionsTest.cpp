@@ -36,7 +36,7 @@ TEST(TextActionsWords, WordCountAndSelectionButton)
 {
     EXPECT_EQ(TA::wordCount(u(" \t\n ")), 0);
     EXPECT_EQ(TA::wordCount(u(" one, two\tthree\r\nfour\u00a0five\u2028six 😀 ")), 7);
-    for (const char* yes : {"ok", "  a!\n", "字字"})
+    for (const char* yes : {"ok", "  a!\n", "字字", "〇〇"})
         EXPECT_TRUE(TA::showsIcon(u(yes))) << yes;
     // Characters are grapheme clusters, and punctuation or emoji alone hold no word.
     for (const char* no : {"", "a", "  a \n", " \t ", "?!", "😀😀", "e\u0301", "👍🏽"})
