@@ -137,6 +137,17 @@ QUrl LoopbackHttpServer::origin() const
     return url;
 }
 
+QUrl LoopbackHttpServer::closedOrigin()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(probe.serverPort());
+    return url; // closed again as the probe goes
+}
+
 void LoopbackHttpServer::enqueue(const ScriptedReply& reply)
 {
     m_queue.append(reply);

@@ -78,6 +78,8 @@ public:
 
     // http://127.0.0.1:<port>
     QUrl origin() const;
+    // An origin on a loopback port where nobody listens.
+    static QUrl closedOrigin();
     void enqueue(const ScriptedReply& reply);
     const QList<RecordedRequest>& requests() const { return m_requests; }
     // Replies played to their end (not counting drops and hangs).
