@@ -1,13 +1,143 @@
 #include "InspectCommand.h"
 
 #include "CommandLine.h"
+#include "assistant/FocusedField.h"
+#include "system/Accessibility.h"
+#include "system/FrontmostApp.h"
+#include "system/TrustCheck.h"
+#include "system/linux/LinuxSystem.h"
+
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
 
 namespace quillcraft {
 
-int runInspectCommand(int, char**)
+namespace {
+
+constexpr int watchIntervalMs = 250;
+
+QString usage()
 {
-    CommandLine::printError(QStringLiteral("The inspect mode is not available in this build yet."));
-    return CommandLine::exitUsage;
+    return QStringLiteral(
+        "Usage: quillcraft inspect [--watch]\n"
+        "\n"
+        "Shows the text field that has keyboard focus in the frontmost application as Quillcraft\n"
+        "sees it, as one JSON object: app, bundleID, pid, role, isField, reason (why it is not a\n"
+        "field, or \"\"), textLength and selection ([location, length]) in UTF-16 units,\n"
+        "selectedText, frame, visibleFrame and editorFrame ([x, y, width, height] with the origin\n"
+        "at the bottom-left corner of the primary screen), isWebContent and offsetUnit (what the\n"
+        "application counts text offsets in: \"utf16\" or \"codepoint\"). The text of password\n"
+        "fields is never read.\n"
+        "\n"
+        "Options:\n"
+        "  --watch     print one line whenever what it shows changes, until interrupted\n"
+        "  -h, --help  show this help\n"
+        "\n"
+        "Needs an X11 display and accessibility switched on.\n");
+}
+
+QJsonValue rectValue(const std::optional<QRectF>& rect)
+{
+    if (!rect)
+        return QJsonValue::Null;
+    return QJsonArray{rect->x(), rect->y(), rect->width(), rect->height()};
+}
+
+} // namespace
+
+QJsonObject inspectReport(const FieldReading& reading)
+{
+    QJsonObject report{
+        {QStringLiteral("app"), reading.appName},
+        {QStringLiteral("bundleID"), reading.bundleID},
+        {QStringLiteral("pid"), reading.pid ? QJsonValue(double(*reading.pid)) : QJsonValue::Null},
+        {QStringLiteral("role"), reading.role},
+        {QStringLiteral("isField"), reading.field.has_value()},
+        {QStringLiteral("reason"), reading.reason},
+        {QStringLiteral("textLength"), QJsonValue::Null},
+        {QStringLiteral("selection"), QJsonValue::Null},
+        {QStringLiteral("selectedText"), QJsonValue::Null},
+        {QStringLiteral("frame"), rectValue(reading.frame)},
+        {QStringLiteral("visibleFrame"), rectValue(reading.visibleFrame)},
+        {QStringLiteral("editorFrame"), QJsonValue::Null},
+        {QStringLiteral("isWebContent"), false},
+        {QStringLiteral("offsetUnit"), QJsonValue::Null},
+    };
+    // Only a checkable field's text is ever looked at.
+    if (const auto& field = reading.field) {
+        report[QStringLiteral("textLength")] = double(field->text().size());
+        report[QStringLiteral("selection")] =
+            QJsonArray{double(field->selection().location), double(field->selection().length)};
+        report[QStringLiteral("selectedText")] = field->selectedText().value_or(QString());
+        report[QStringLiteral("frame")] = rectValue(field->frame());
+        report[QStringLiteral("visibleFrame")] = rectValue(field->visibleFrame());
+        report[QStringLiteral("editorFrame")] = rectValue(field->editorFrame());
+        report[QStringLiteral("isWebContent")] = field->isWebContent();
+        if (const auto unit = field->element()->offsetUnit())
+            report[QStringLiteral("offsetUnit")] = OffsetUnits::name(*unit);
+    }
+    return report;
+}
+
+int runInspectCommand(int argc, char** argv)
+{
+    bool watch = false;
+    for (const QString& argument : CommandLine::argumentsAfterMode(argc, argv)) {
+        if (argument == QLatin1String("--watch")) {
+            watch = true;
+        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            CommandLine::printOut(usage());
+            return CommandLine::exitOk;
+        } else {
+            CommandLine::printError(
+                QStringLiteral("Unknown option \"%1\"; see quillcraft inspect --help.").arg(argument));
+            return CommandLine::exitUsage;
+        }
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        CommandLine::printError(QStringLiteral("Inspecting fields needs an X11 display."));
+        return 1;
+    }
+    // The window parts speak X11 even when a Wayland compositor runs XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    prepareLinuxProcess();
+    QGuiApplication app(argc, argv);
+    const std::unique_ptr<LinuxSystem> system = createLinuxSystem();
+    if (!system->trustCheck().isTrusted()) {
+        CommandLine::printError(QStringLiteral(
+            "Accessibility is switched off, so Quillcraft cannot read other applications' fields."));
+        return 1;
+    }
+
+    FieldSources sources;
+    sources.accessibility = &system->accessibility();
+    sources.screens = &system->screens();
+    sources.apps = &system->frontmostApp();
+    sources.ownPid = QCoreApplication::applicationPid();
+    const auto line = [&sources] {
+        return QString::fromUtf8(QJsonDocument(inspectReport(FocusedField::read(sources))).toJson(QJsonDocument::Compact))
+               + QLatin1Char('\n');
+    };
+    if (!watch) {
+        CommandLine::printOut(line());
+        return CommandLine::exitOk;
+    }
+
+    QString last;
+    const auto tick = [&] {
+        const QString current = line();
+        if (current != last)
+            CommandLine::printOut(current);
+        last = current;
+    };
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &app, tick);
+    timer.start(watchIntervalMs);
+    tick();
+    return QGuiApplication::exec();
 }
 
 } // namespace quillcraft

@@ -36,8 +36,8 @@ QString nameOf(AtspiAccessible* accessible)
 
 bool hasState(AtspiAccessible* accessible, AtspiStateType state)
 {
-    // Cached states go stale: nothing updates them without event listeners.
-    atspi_accessible_clear_cache(accessible);
+    // The cache is kept current by libatspi's event handlers, which run in the
+    // event loop; clearing it would make them call out re-entrantly and deadlock.
     AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
     const bool result = states && atspi_state_set_contains(states, state);
     if (states)
@@ -49,7 +49,6 @@ Ref applicationOf(qint64 pid)
 {
     ensureAtspi();
     Ref desktop(atspi_get_desktop(0));
-    atspi_accessible_clear_cache(desktop.get());
     const int count = atspi_accessible_get_child_count(desktop.get(), nullptr);
     for (int i = 0; i < count; ++i) {
         Ref app = childAt(desktop.get(), i);

@@ -1,0 +1,142 @@
+#include "DesktopEntries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace quillcraft {
+
+namespace {
+
+constexpr qint64 maxEntrySize = 256 * 1024;
+
+QString idFromPath(const QString& path)
+{
+    QString name = QFileInfo(path).fileName();
+    if (name.endsWith(QLatin1String(".desktop")))
+        name.chop(QLatin1String(".desktop").size());
+    return name;
+}
+
+// The program named by an Exec= line: its first word, without folders.
+QString executableOf(const QString& exec)
+{
+    const QString first = exec.trimmed().section(QLatin1Char(' '), 0, 0).remove(QLatin1Char('"'));
+    return QFileInfo(first).fileName();
+}
+
+// GLib sets this for programs started from a desktop entry.
+QString launchHint(qint64 pid)
+{
+    QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+    if (!environ.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray key("GIO_LAUNCHED_DESKTOP_FILE=");
+    for (const QByteArray& entry : environ.read(maxEntrySize).split('\0')) {
+        if (entry.startsWith(key))
+            return QString::fromLocal8Bit(entry.mid(key.size()));
+    }
+    return {};
+}
+
+} // namespace
+
+DesktopEntries::DesktopEntries(QStringList dataDirs)
+    : m_dataDirs(std::move(dataDirs))
+{
+    if (m_dataDirs.isEmpty())
+        m_dataDirs = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+}
+
+std::optional<DesktopEntries::Entry> DesktopEntries::parse(const QString& path, const QString& language)
+{
+    const auto indexed = parseFile(path, language);
+    return indexed ? std::optional<Entry>(indexed->entry) : std::nullopt;
+}
+
+std::optional<DesktopEntries::Indexed> DesktopEntries::parseFile(const QString& path, const QString& language)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || file.size() > maxEntrySize)
+        return std::nullopt;
+    bool inEntry = false;
+    bool seen = false;
+    Indexed result{{idFromPath(path), {}}, {}, {}};
+    QString localName;
+    const QString localKey = QStringLiteral("Name[%1]").arg(language);
+    const QString shortKey = QStringLiteral("Name[%1]").arg(language.section(QLatin1Char('_'), 0, 0));
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inEntry = line == QLatin1String("[Desktop Entry]");
+            seen = seen || inEntry;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!inEntry || equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
+        if (key == QLatin1String("Name"))
+            result.entry.name = value;
+        else if ((key == localKey || (key == shortKey && localName.isEmpty())) && !value.isEmpty())
+            localName = value;
+        else if (key == QLatin1String("StartupWMClass"))
+            result.wmClass = value;
+        else if (key == QLatin1String("Exec"))
+            result.executable = executableOf(value);
+        else if (key == QLatin1String("Hidden") && value == QLatin1String("true"))
+            return std::nullopt;
+    }
+    if (!seen)
+        return std::nullopt;
+    if (!localName.isEmpty())
+        result.entry.name = localName;
+    return result;
+}
+
+void DesktopEntries::load() const
+{
+    m_loaded = true;
+    const QString language = QLocale().name();
+    for (const QString& dir : m_dataDirs) {
+        const QDir applications(dir + QStringLiteral("/applications"));
+        for (const QFileInfo& info : applications.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files)) {
+            if (auto indexed = parseFile(info.filePath(), language))
+                m_entries.append(std::move(*indexed));
+        }
+    }
+}
+
+std::optional<DesktopEntries::Entry> DesktopEntries::forProcess(qint64 pid, const QString& windowClass,
+                                                                const QString& executable) const
+{
+    const QString hint = launchHint(pid);
+    if (!hint.isEmpty()) {
+        if (auto entry = parse(hint, QLocale().name()))
+            return entry;
+    }
+    if (!m_loaded)
+        load();
+    if (!windowClass.isEmpty()) {
+        for (const Indexed& indexed : m_entries) {
+            if (indexed.wmClass == windowClass)
+                return indexed.entry;
+        }
+        for (const Indexed& indexed : m_entries) {
+            if (indexed.entry.id.compare(windowClass, Qt::CaseInsensitive) == 0)
+                return indexed.entry;
+        }
+    }
+    if (!executable.isEmpty()) {
+        for (const Indexed& indexed : m_entries) {
+            if (indexed.executable == executable)
+                return indexed.entry;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace quillcraft

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quillcraft {
+
+// Finds the desktop entry (.desktop file) of a running program, which gives the
+// program's identifier and display name. The index of installed entries is
+// read once, on first use.
+class DesktopEntries final {
+public:
+    struct Entry {
+        QString id;   // file name without ".desktop", e.g. "org.gnome.TextEditor"
+        QString name; // Name=, localised when the entry has the user's language
+    };
+
+    // dataDirs: the XDG data folders to search, in order (empty: the standard ones).
+    explicit DesktopEntries(QStringList dataDirs = {});
+
+    // By the launch hint in the process's environment, then the window class
+    // against StartupWMClass= and the file name, then the executable against Exec=.
+    std::optional<Entry> forProcess(qint64 pid, const QString& windowClass, const QString& executable) const;
+
+    // Parses one desktop file; absent when it has no [Desktop Entry] group or is hidden.
+    static std::optional<Entry> parse(const QString& path, const QString& language);
+
+private:
+    struct Indexed {
+        Entry entry;
+        QString wmClass;
+        QString executable;
+    };
+    static std::optional<Indexed> parseFile(const QString& path, const QString& language);
+    void load() const;
+
+    QStringList m_dataDirs;
+    mutable bool m_loaded = false;
+    mutable QList<Indexed> m_entries;
+};
+
+} // namespace quillcraft

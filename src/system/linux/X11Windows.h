@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace quillcraft {
+
+// Reads the window manager's view of the top-level windows (EWMH properties on
+// Qt's own xcb connection) and asks it to activate a window. Without an X11
+// connection (Wayland, offscreen) every answer is absent or false. GUI thread only.
+class X11Windows final {
+public:
+    X11Windows();
+
+    bool isAvailable() const;
+    // The process behind _NET_ACTIVE_WINDOW.
+    std::optional<qint64> activeWindowPid() const;
+    // The class half of WM_CLASS of the topmost window of a process; "" when none.
+    QString windowClass(qint64 pid) const;
+    // Asks the window manager to activate the topmost window of a process.
+    bool activate(qint64 pid) const;
+
+private:
+    struct Atoms {
+        quint32 activeWindow = 0;
+        quint32 clientListStacking = 0;
+        quint32 wmPid = 0;
+    };
+    // The process's windows, topmost first.
+    QList<quint32> windowsOf(qint64 pid) const;
+    std::optional<qint64> pidOf(quint32 window) const;
+
+    void* m_connection = nullptr; // xcb_connection_t, owned by Qt
+    quint32 m_root = 0;
+    Atoms m_atoms;
+};
+
+} // namespace quillcraft
