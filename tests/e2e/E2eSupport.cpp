@@ -1,6 +1,7 @@
 #include "E2eSupport.h"
 
 #include "Wait.h"
+#include "system/linux/AtspiElement.h"
 
 #include <QProcess>
 
@@ -217,6 +218,12 @@ bool TargetApp::isFocused(const QString& name) const
 {
     Ref found = m_impl->element(name);
     return found && hasState(found.get(), ATSPI_STATE_FOCUSED);
+}
+
+ElementRef TargetApp::element(const QString& name) const
+{
+    Ref found = m_impl->element(name);
+    return found ? AtspiElement::wrap(found.get()) : nullptr;
 }
 
 bool TargetApp::focus(const QString& name, int timeoutMs)

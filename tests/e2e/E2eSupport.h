@@ -1,5 +1,7 @@
 #pragma once
 
+#include "system/AccessibilityElement.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -53,6 +55,8 @@ public:
     // Whole text of the named element, straight from the accessibility bus.
     std::optional<QString> text(const QString& name) const;
     bool isFocused(const QString& name) const;
+    // The named element through the program's own AT-SPI backend.
+    ElementRef element(const QString& name) const;
 
     // Activates the window, clicks into the visible part of the named element and
     // waits until it has keyboard focus.

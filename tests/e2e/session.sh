@@ -37,8 +37,11 @@ if [ "${1-}" = "--inside-bus" ]; then
 
     openbox --sm-disable >"$QUILLCRAFT_SESSION_DIR/openbox.log" 2>&1 &
     wm=$!
-    wait_for "the window manager" xprop -root -notype _NET_SUPPORTING_WM_CHECK
-    wait_for "the window manager" sh -c 'xprop -root -notype _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+    if ! (wait_for "the window manager" sh -c \
+        'xprop -root -notype _NET_SUPPORTING_WM_CHECK | grep -q "window id"'); then
+        cat "$QUILLCRAFT_SESSION_DIR/openbox.log" >&2
+        exit 125
+    fi
 
     "$@"
     status=$?

@@ -1,0 +1,248 @@
+// The focused-field snapshot, select and write against real Qt and GTK 3 fields
+// over the accessibility bus. Runs inside tests/e2e/session.sh.
+
+#include "E2eSupport.h"
+#include "Wait.h"
+#include "app/InspectCommand.h"
+#include "assistant/FocusedField.h"
+#include "system/Accessibility.h"
+#include "system/linux/LinuxSystem.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using namespace quillcraft::e2e;
+using quillcraft::test::waitUntil;
+
+namespace {
+
+// "Hi 👋 there": the wave takes UTF-16 offsets 3 and 4.
+const QString waveText = QString::fromUtf8("Hi \xF0\x9F\x91\x8B there");
+const QString globe = QString::fromUtf8("\xF0\x9F\x8C\x8D");
+// Height of the harness's only screen.
+constexpr int screenHeight = 1024;
+
+QRectF flipped(const QRect& topLeft)
+{
+    return QRectF(topLeft.x(), screenHeight - topLeft.y() - topLeft.height(), topLeft.width(), topLeft.height());
+}
+
+bool containsRect(const QRectF& outer, const QRectF& inner)
+{
+    return outer.adjusted(-0.5, -0.5, 0.5, 0.5).contains(inner);
+}
+
+// Hands out one fixed element as the focused one: for fields that cannot take focus.
+class FixedFocus final : public Accessibility {
+public:
+    explicit FixedFocus(ElementRef element)
+        : m_element(std::move(element))
+    {
+    }
+    bool isAvailable() const override { return true; }
+    void setMessagingTimeout(std::chrono::milliseconds) override {}
+    ElementRef focusedElement() override { return m_element; }
+    AXError enableAccessibility(qint64) override { return AXError::success; }
+
+private:
+    ElementRef m_element;
+};
+
+class FocusedFieldE2eTest : public testing::TestWithParam<Toolkit> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(target.start()) << "the target did not come up";
+        system = createLinuxSystem();
+    }
+
+    FieldSources sources(Accessibility* accessibility = nullptr) const
+    {
+        FieldSources s;
+        s.accessibility = accessibility ? accessibility : &system->accessibility();
+        s.screens = &system->screens();
+        s.apps = &system->frontmostApp();
+        s.ownPid = QCoreApplication::applicationPid();
+        return s;
+    }
+
+    // Focuses the named field and waits until the snapshot shows the field at its place.
+    std::optional<FocusedField> focusField(const QString& name)
+    {
+        if (!target.focus(name))
+            return std::nullopt;
+        const auto expected = target.rect(name);
+        std::optional<FocusedField> field;
+        waitUntil([&] {
+            field = FocusedField::current(sources());
+            return field && expected && field->frame() == flipped(*expected);
+        });
+        return field;
+    }
+
+    bool isQt() const { return GetParam() == Toolkit::qt; }
+
+    TargetApp target{GetParam(), {QStringLiteral("--line"), waveText}};
+    std::unique_ptr<LinuxSystem> system;
+};
+
+} // namespace
+
+TEST_P(FocusedFieldE2eTest, LineFieldSnapshotCountsUtf16AfterAnEmoji)
+{
+    auto field = focusField(lineField);
+    ASSERT_TRUE(field);
+    // The caret after the wave and its space: 3 + 2 + 1 UTF-16 units.
+    ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(pressKeys(QStringLiteral("Left")));
+    ASSERT_TRUE(waitUntil([&] {
+        field = field->refreshed();
+        return field && field->selection() == TextRange{6, 0};
+    })) << "selection " << field->selection().location << "+" << field->selection().length;
+
+    EXPECT_EQ(field->text(), waveText);
+    EXPECT_EQ(field->pid(), target.pid());
+    EXPECT_FALSE(field->bundleID().isEmpty());
+    EXPECT_FALSE(field->appName().isEmpty());
+    EXPECT_EQ(field->element()->offsetUnit(), isQt() ? OffsetUnit::utf16 : OffsetUnit::codePoint);
+    EXPECT_EQ(field->frame(), flipped(*target.rect(lineField)));
+    EXPECT_EQ(field->visibleFrame(), field->frame());
+    EXPECT_EQ(field->editorFrame(), field->frame());
+    EXPECT_FALSE(field->isWebContent());
+
+    // Selecting the emoji by UTF-16 range reads back the same range and text.
+    ASSERT_TRUE(field->select({3, 2}));
+    const auto fresh = field->refreshed();
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->selection(), (TextRange{3, 2}));
+    EXPECT_EQ(fresh->selectedText(), QString::fromUtf8("\xF0\x9F\x91\x8B"));
+    EXPECT_TRUE(field->isSameField(FocusedField::current(sources())));
+}
+
+TEST_P(FocusedFieldE2eTest, TextAreaInAScrollAreaGetsTheScrollAreaAsEditorFrame)
+{
+    const auto field = focusField(textArea);
+    ASSERT_TRUE(field);
+    const QRectF scroll = flipped(*target.rect(scrollArea));
+    EXPECT_EQ(field->frame(), flipped(*target.rect(textArea)));
+    EXPECT_EQ(field->visibleFrame(), flipped(*target.visibleRect(textArea)));
+    EXPECT_TRUE(containsRect(field->editorFrame(), field->visibleFrame()));
+    EXPECT_TRUE(containsRect(scroll, field->editorFrame()));
+    if (isQt()) {
+        // Qt reports the whole 900-point text area; only the viewport shows.
+        EXPECT_GT(field->frame().height(), 800);
+        EXPECT_LT(field->visibleFrame().height(), 170);
+        EXPECT_GT(field->editorFrame().width(), field->visibleFrame().width());
+    } else {
+        EXPECT_EQ(field->editorFrame(), scroll);
+    }
+    EXPECT_TRUE(field->text().startsWith(QStringLiteral("Line 1 of the text area.\nLine 2")));
+}
+
+TEST_P(FocusedFieldE2eTest, BoundsOfTextScrolledOutOfViewAreAbsentButRawBoundsAreNot)
+{
+    const auto field = focusField(textArea);
+    ASSERT_TRUE(field);
+    const qint64 first = field->text().indexOf(QStringLiteral("Line 1 "));
+    const qint64 last = field->text().indexOf(QStringLiteral("Line 40 "));
+    ASSERT_GE(first, 0);
+    ASSERT_GT(last, 0);
+
+    const auto shown = field->bounds({first, 6});
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(containsRect(field->visibleFrame().adjusted(-4, -2, 2, 2), *shown));
+
+    EXPECT_EQ(field->bounds({last, 7}), std::nullopt);
+    const auto raw = field->rawBounds({last, 7});
+    ASSERT_TRUE(raw);
+    EXPECT_GT(raw->width(), 0);
+    // Below the visible part: lower on screen means a smaller y here.
+    EXPECT_LT(raw->bottom(), field->visibleFrame().top());
+}
+
+TEST_P(FocusedFieldE2eTest, PasswordAndDisabledFieldsAreNotFields)
+{
+    ASSERT_TRUE(target.focus(passwordField));
+    FieldReading reading;
+    ASSERT_TRUE(waitUntil([&] {
+        reading = FocusedField::read(sources());
+        return reading.reason == QStringLiteral("The focused element is a password field.");
+    })) << reading.reason.toStdString();
+    EXPECT_FALSE(reading.field);
+    const QByteArray report = QJsonDocument(inspectReport(reading)).toJson();
+    EXPECT_FALSE(report.contains("secret"));
+    EXPECT_FALSE(report.contains("\xE2\x97\x8F")); // GTK's bullets
+
+    // A disabled line edit cannot take focus; hand it over as if it had.
+    FixedFocus disabled(target.element(disabledField));
+    reading = FocusedField::read(sources(&disabled));
+    EXPECT_FALSE(reading.field);
+    EXPECT_EQ(reading.reason, QStringLiteral("The focused field is disabled."));
+}
+
+TEST_P(FocusedFieldE2eTest, WriteReplacesAndConfirms)
+{
+    auto field = focusField(lineField);
+    ASSERT_TRUE(field);
+    // "there" becomes "wörld 🌍": an emoji and a non-ASCII letter in the replacement.
+    const QString replacement = QString::fromUtf8("w\xC3\xB6rld ") + globe;
+    EXPECT_EQ(field->write({6, 5, replacement}), FocusedField::WriteResult::written);
+    const QString expected = QString::fromUtf8("Hi \xF0\x9F\x91\x8B ") + replacement;
+    EXPECT_EQ(target.text(lineField), expected);
+
+    // A deletion right after the emoji, in the fresh text.
+    field = field->refreshed();
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->write({5, 1, QString()}), FocusedField::WriteResult::written);
+    EXPECT_EQ(target.text(lineField), QString::fromUtf8("Hi \xF0\x9F\x91\x8Bw\xC3\xB6rld ") + globe);
+
+    // And in the text area.
+    const auto area = focusField(textArea);
+    ASSERT_TRUE(area);
+    EXPECT_EQ(area->write({0, 6, QStringLiteral("First line")}), FocusedField::WriteResult::written);
+    EXPECT_TRUE(target.text(textArea)->startsWith(QStringLiteral("First line of the text area.\nLine 2")));
+}
+
+TEST_P(FocusedFieldE2eTest, WriteIsStaleWhenTheTextChangedFirst)
+{
+    const auto before = focusField(lineField);
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+    ASSERT_TRUE(typeText(QStringLiteral("!")));
+    ASSERT_TRUE(waitUntil([&] { return target.text(lineField) == waveText + QLatin1Char('!'); }));
+    EXPECT_TRUE(before->isSameField(FocusedField::current(sources())));
+
+    EXPECT_EQ(before->write({6, 5, QStringLiteral("world")}), FocusedField::WriteResult::stale);
+    EXPECT_EQ(target.text(lineField), waveText + QLatin1Char('!'));
+}
+
+TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
+{
+    ASSERT_TRUE(focusField(lineField));
+    ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+    QProcess inspect;
+    inspect.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect")});
+    ASSERT_TRUE(inspect.waitForFinished(20000));
+    EXPECT_EQ(inspect.exitCode(), 0) << inspect.readAllStandardError().toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(inspect.readAllStandardOutput()).object();
+    EXPECT_EQ(report.value(QStringLiteral("isField")).toBool(), true);
+    EXPECT_EQ(report.value(QStringLiteral("pid")).toInteger(), target.pid());
+    EXPECT_EQ(report.value(QStringLiteral("textLength")).toInt(), 11);
+    EXPECT_EQ(report.value(QStringLiteral("selection")).toArray(), (QJsonArray{11, 0}));
+    EXPECT_EQ(report.value(QStringLiteral("role")).toString(), QStringLiteral("AXTextField"));
+    EXPECT_EQ(report.value(QStringLiteral("offsetUnit")).toString(),
+              isQt() ? QStringLiteral("utf16") : QStringLiteral("codepoint"));
+    EXPECT_EQ(report.value(QStringLiteral("reason")).toString(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FocusedFieldE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
+                         [](const testing::TestParamInfo<Toolkit>& param) {
+                             return toolkitName(param.param).toStdString();
+                         });
