@@ -9,12 +9,15 @@
 #include "system/linux/LinuxSystem.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 using namespace quillcraft;
 using namespace quillcraft::e2e;
@@ -240,6 +243,21 @@ TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
     EXPECT_EQ(report.value(QStringLiteral("offsetUnit")).toString(),
               isQt() ? QStringLiteral("utf16") : QStringLiteral("codepoint"));
     EXPECT_EQ(report.value(QStringLiteral("reason")).toString(), QString());
+}
+
+TEST_P(FocusedFieldE2eTest, FrozenApplicationCostsHalfASecondNotFifteen)
+{
+    const auto field = focusField(lineField);
+    ASSERT_TRUE(field);
+    ASSERT_EQ(::kill(static_cast<pid_t>(target.pid()), SIGSTOP), 0);
+    QElapsedTimer timer;
+    timer.start();
+    const auto fresh = field->refreshed();
+    const qint64 elapsed = timer.elapsed();
+    ::kill(static_cast<pid_t>(target.pid()), SIGCONT);
+    EXPECT_FALSE(fresh);
+    EXPECT_GE(elapsed, 400);
+    EXPECT_LT(elapsed, 2500);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FocusedFieldE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
