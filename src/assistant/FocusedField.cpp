@@ -281,6 +281,11 @@ bool FocusedField::isWebContent() const
     return false;
 }
 
+AXError FocusedField::enableAccessibility(Accessibility& accessibility, qint64 pid)
+{
+    return accessibility.enableAccessibility(pid);
+}
+
 void FocusedField::pause(std::chrono::milliseconds time) const
 {
     if (m_pause)

@@ -83,6 +83,9 @@ public:
     // Whether the element or one of its 11 nearest ancestors is a web area.
     bool isWebContent() const;
 
+    // Asks an application to expose its accessibility tree; the platform's answer.
+    static AXError enableAccessibility(Accessibility& accessibility, qint64 pid);
+
 private:
     FocusedField() = default;
     void pause(std::chrono::milliseconds time) const;
