@@ -79,5 +79,12 @@ xvfb=$!
 wait_for "the X server" test -s "$dir/display"
 export DISPLAY=":$(head -n1 "$dir/display")"
 
-dbus-run-session -- "$here/session.sh" --inside-bus "$@"
+# The bus daemons (the session's and the AT-SPI one it starts) write their
+# chatter to a log instead of the command's standard error.
+cat >"$dir/dbus-daemon" <<EOF_DAEMON
+#!/bin/sh
+exec dbus-daemon "\$@" 2>>"$dir/dbus.log"
+EOF_DAEMON
+chmod +x "$dir/dbus-daemon"
+dbus-run-session --dbus-daemon="$dir/dbus-daemon" -- "$here/session.sh" --inside-bus "$@"
 exit $?
