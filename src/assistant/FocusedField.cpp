@@ -57,7 +57,8 @@ bool containsRect(const QRectF& outer, const QRectF& inner)
 std::optional<QRectF> screenArea(const QRectF& frame, const Screens& screens)
 {
     for (const ScreenGeometry& screen : screens.screens()) {
-        if (intersect(screen.frame, frame))
+        // Like the platform's intersection test, a shared edge does not count.
+        if (const auto overlap = intersect(screen.frame, frame); overlap && !overlap->isEmpty())
             return screen.visibleFrame;
     }
     return std::nullopt;

@@ -245,6 +245,33 @@ TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
     EXPECT_EQ(report.value(QStringLiteral("reason")).toString(), QString());
 }
 
+TEST_P(FocusedFieldE2eTest, InspectWatchPrintsALinePerChange)
+{
+    ASSERT_TRUE(focusField(lineField));
+    QProcess inspect;
+    inspect.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect"), QStringLiteral("--watch")});
+    QList<QJsonObject> lines;
+    const auto readLines = [&] {
+        while (inspect.canReadLine())
+            lines << QJsonDocument::fromJson(inspect.readLine()).object();
+    };
+    ASSERT_TRUE(waitUntil([&] { readLines(); return !lines.isEmpty(); }, 20000));
+    EXPECT_EQ(lines.first().value(QStringLiteral("role")).toString(), QStringLiteral("AXTextField"));
+
+    ASSERT_TRUE(target.focus(textArea));
+    ASSERT_TRUE(waitUntil([&] {
+        readLines();
+        return lines.last().value(QStringLiteral("role")).toString() == QStringLiteral("AXTextArea");
+    }));
+    // Nothing changes: nothing more is printed.
+    const qsizetype count = lines.size();
+    test::spin(700);
+    readLines();
+    EXPECT_EQ(lines.size(), count);
+    inspect.terminate();
+    EXPECT_TRUE(inspect.waitForFinished(5000));
+}
+
 TEST_P(FocusedFieldE2eTest, FrozenApplicationCostsHalfASecondNotFifteen)
 {
     const auto field = focusField(lineField);
