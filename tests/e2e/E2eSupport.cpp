@@ -37,8 +37,8 @@ QString nameOf(AtspiAccessible* accessible)
 
 bool hasState(AtspiAccessible* accessible, AtspiStateType state)
 {
-    // The cache is kept current by libatspi's event handlers, which run in the
-    // event loop; clearing it would make them call out re-entrantly and deadlock.
+    // Read fresh: libatspi does not cache without its own main loop. Clearing its
+    // cache would make its event handlers call out re-entrantly and deadlock.
     AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
     const bool result = states && atspi_state_set_contains(states, state);
     if (states)

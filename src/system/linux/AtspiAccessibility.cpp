@@ -101,9 +101,10 @@ AtspiAccessibility::AtspiAccessibility(std::function<std::optional<qint64>()> fr
         qCWarning(lcLinux) << "The accessibility bus is not reachable.";
         return;
     }
-    // libatspi's cache stays: its event handlers keep it current, and they run
-    // re-entrantly inside our synchronous calls, where an uncached read would
-    // dispatch recursively and deadlock libdbus.
+    // No cache mask: without atspi_event_main() libatspi reads every property
+    // fresh, which is what focus tracking needs. Setting a mask turns caching on,
+    // and then its event handlers (run re-entrantly inside our synchronous calls)
+    // may call out for an uncached state and deadlock libdbus's dispatcher.
     setMessagingTimeout(std::chrono::milliseconds(500));
 }
 
