@@ -36,24 +36,23 @@ struct Finding {
 
 QString usage()
 {
-    return QStringLiteral(
-        "Usage: quillcraft check [--json] [FILE...]\n"
-        "\n"
-        "Checks the grammar and spelling of English text on this computer with the Harper engine.\n"
-        "Reads standard input when no FILE is given or FILE is \"-\". Longer texts are checked in\n"
-        "windows of up to 10000 characters cut at line ends; text in another language is skipped.\n"
-        "\n"
-        "Prints one line per finding: FILE:LINE:COLUMN: Kind: message [suggestion, ...]\n"
-        "(lines and columns count from 1, columns in characters).\n"
-        "\n"
-        "Options:\n"
-        "  --json      print one JSON array with an object per finding: file, line, column,\n"
-        "              location and length (UTF-16 units into the file), kind, message,\n"
-        "              problemText and suggestions (kind and text)\n"
-        "  -h, --help  show this help\n"
-        "\n"
-        "Exit status: 0 when nothing was found, 1 when something was, 2 on bad usage or when\n"
-        "the grammar engine cannot start.\n");
+    return QStringLiteral("Usage: quillcraft check [--json] [FILE...]\n"
+                          "\n"
+                          "Checks the grammar and spelling of English text on this computer with the Harper engine.\n"
+                          "Reads standard input when no FILE is given or FILE is \"-\". Longer texts are checked in\n"
+                          "windows of up to 10000 characters cut at line ends; text in another language is skipped.\n"
+                          "\n"
+                          "Prints one line per finding: FILE:LINE:COLUMN: Kind: message [suggestion, ...]\n"
+                          "(lines and columns count from 1, columns in characters).\n"
+                          "\n"
+                          "Options:\n"
+                          "  --json      print one JSON array with an object per finding: file, line, column,\n"
+                          "              location and length (UTF-16 units into the file), kind, message,\n"
+                          "              problemText and suggestions (kind and text)\n"
+                          "  -h, --help  show this help\n"
+                          "\n"
+                          "Exit status: 0 when nothing was found, 1 when something was, 2 on bad usage or when\n"
+                          "the grammar engine cannot start.\n");
 }
 
 std::optional<Input> readInput(const QString& argument, QString& error)
@@ -77,7 +76,7 @@ std::optional<Input> readInput(const QString& argument, QString& error)
             return std::nullopt;
         }
     }
-    return Input{name, QString::fromUtf8(file.readAll())};
+    return Input { name, QString::fromUtf8(file.readAll()) };
 }
 
 // Where the lines of a text start, to turn offsets into lines and columns.
@@ -104,7 +103,7 @@ public:
         qsizetype column = 1;
         while (graphemes.toNextBoundary() != -1)
             ++column;
-        return {line, column};
+        return { line, column };
     }
 
 private:
@@ -159,12 +158,12 @@ private:
         const qint64 limit = HarperChecker::textLimit;
         const TextRange window = TextActions::lintWindow(text.mid(m_position, limit + 1), 0, limit);
         const qsizetype start = m_position;
-        const qsizetype length = window.length > 0 ? qsizetype(window.length)
-                                                   : std::min<qsizetype>(limit, text.size() - start);
+        const qsizetype length
+            = window.length > 0 ? qsizetype(window.length) : std::min<qsizetype>(limit, text.size() - start);
         m_position = start + length;
         m_checker.lint(text.mid(start, length), [this, start, input = m_input](const QList<TextIssue>& issues) {
             for (const TextIssue& issue : issues)
-                m_findings.append({input, issue.shifted(start)});
+                m_findings.append({ input, issue.shifted(start) });
             checkNextWindow();
         });
     }
@@ -215,19 +214,19 @@ QString formatJson(const QList<Input>& inputs, const QList<Finding>& findings)
         const auto [line, column] = index->position(qsizetype(issue.location));
         QJsonArray suggestions;
         for (const Suggestion& suggestion : issue.suggestions) {
-            suggestions.append(QJsonObject{{QStringLiteral("kind"), Suggestion::rawValue(suggestion.kind)},
-                                           {QStringLiteral("text"), suggestion.text}});
+            suggestions.append(QJsonObject { { QStringLiteral("kind"), Suggestion::rawValue(suggestion.kind) },
+                { QStringLiteral("text"), suggestion.text } });
         }
-        array.append(QJsonObject{
-            {QStringLiteral("file"), inputs.at(finding.input).name},
-            {QStringLiteral("line"), qint64(line)},
-            {QStringLiteral("column"), qint64(column)},
-            {QStringLiteral("location"), issue.location},
-            {QStringLiteral("length"), issue.length},
-            {QStringLiteral("kind"), issue.kind},
-            {QStringLiteral("message"), issue.message},
-            {QStringLiteral("problemText"), issue.problemText},
-            {QStringLiteral("suggestions"), suggestions},
+        array.append(QJsonObject {
+            { QStringLiteral("file"), inputs.at(finding.input).name },
+            { QStringLiteral("line"), qint64(line) },
+            { QStringLiteral("column"), qint64(column) },
+            { QStringLiteral("location"), issue.location },
+            { QStringLiteral("length"), issue.length },
+            { QStringLiteral("kind"), issue.kind },
+            { QStringLiteral("message"), issue.message },
+            { QStringLiteral("problemText"), issue.problemText },
+            { QStringLiteral("suggestions"), suggestions },
         });
     }
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));

@@ -78,9 +78,12 @@ void HarperChecker::lint(const QString& text, Completion completion)
 {
     if (!m_engine)
         return;
-    QMetaObject::invokeMethod(m_engine, [engine = m_engine, text, completion = std::move(completion)]() mutable {
-        engine->request(std::move(text), std::move(completion));
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_engine,
+        [engine = m_engine, text, completion = std::move(completion)]() mutable {
+            engine->request(std::move(text), std::move(completion));
+        },
+        Qt::QueuedConnection);
 }
 
 bool HarperChecker::isWorthChecking(const QString& text)

@@ -21,8 +21,7 @@ public:
     {
     }
     explicit JsString(const QString& text)
-        : m_ref(JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(text.utf16()),
-                                             size_t(text.size())))
+        : m_ref(JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(text.utf16()), size_t(text.size())))
     {
     }
     ~JsString() { JSStringRelease(m_ref); }
@@ -32,8 +31,8 @@ public:
     JSStringRef get() const { return m_ref; }
     QString toQString() const
     {
-        return QString(reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(m_ref)),
-                       qsizetype(JSStringGetLength(m_ref)));
+        return QString(
+            reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(m_ref)), qsizetype(JSStringGetLength(m_ref)));
     }
 
 private:
@@ -168,8 +167,8 @@ struct HarperEngine::Js {
         if (!JSObjectHasProperty(context, thenable, thenName.get()))
             return false;
         JSValueRef callbacks[2] = {
-            JSObjectMake(context, callbackClass, new Callback{engine, settlement, true}),
-            JSObjectMake(context, callbackClass, new Callback{engine, settlement, false}),
+            JSObjectMake(context, callbackClass, new Callback { engine, settlement, true }),
+            JSObjectMake(context, callbackClass, new Callback { engine, settlement, false }),
         };
         if (!callMethod(thenable, "then", 2, callbacks) && !settlement->settled) {
             settlement->settled = true;
@@ -178,8 +177,8 @@ struct HarperEngine::Js {
         return true;
     }
 
-    static JSValueRef call(JSContextRef ctx, JSObjectRef function, JSObjectRef, size_t count,
-                           const JSValueRef arguments[], JSValueRef*)
+    static JSValueRef call(
+        JSContextRef ctx, JSObjectRef function, JSObjectRef, size_t count, const JSValueRef arguments[], JSValueRef*)
     {
         auto* callback = static_cast<Callback*>(JSObjectGetPrivate(function));
         if (!callback || callback->settlement->settled)
@@ -193,7 +192,7 @@ struct HarperEngine::Js {
             JSStringRef string = JSValueToStringCopy(ctx, value, &exception);
             if (string && !exception)
                 text = QString(reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(string)),
-                               qsizetype(JSStringGetLength(string)));
+                    qsizetype(JSStringGetLength(string)));
             if (string)
                 JSStringRelease(string);
         }
@@ -201,10 +200,7 @@ struct HarperEngine::Js {
         return JSValueMakeUndefined(ctx);
     }
 
-    static void finalize(JSObjectRef object)
-    {
-        delete static_cast<Callback*>(JSObjectGetPrivate(object));
-    }
+    static void finalize(JSObjectRef object) { delete static_cast<Callback*>(JSObjectGetPrivate(object)); }
 };
 
 HarperEngine::HarperEngine(QString resources, QObject* replyContext, HarperChecker::ReadyHandler onReady)
@@ -252,7 +248,7 @@ void HarperEngine::load()
     // Kept until setup settles, when it becomes the bridge or is let go.
     JSValueProtect(m_js->context, bridge);
     m_js->candidate = bridge;
-    auto settlement = std::make_shared<Settlement>(Settlement{Settlement::Stage::setup, false, {}, {}});
+    auto settlement = std::make_shared<Settlement>(Settlement { Settlement::Stage::setup, false, {}, {} });
     JSValueRef result = m_js->callMethod(bridge, "setup", 0, nullptr);
     if (!m_js->then(result, this, settlement)) {
         settlement->settled = true;
@@ -264,10 +260,13 @@ void HarperEngine::loadFailed(const char* reason)
 {
     qCWarning(lcGrammar, "The grammar engine cannot start: %s.", reason);
     m_failed = true;
-    QMetaObject::invokeMethod(m_replyContext, [ready = std::exchange(m_onReady, {})] {
-        if (ready)
-            ready(false);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_replyContext,
+        [ready = std::exchange(m_onReady, {})] {
+            if (ready)
+                ready(false);
+        },
+        Qt::QueuedConnection);
 }
 
 void HarperEngine::settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json)
@@ -291,10 +290,13 @@ void HarperEngine::setupSettled(bool fulfilled)
     m_js->evaluate(QStringLiteral("delete globalThis.__harperWasm"), "quillcraft");
     JSGarbageCollect(m_js->context);
     const bool ready = !m_failed;
-    QMetaObject::invokeMethod(m_replyContext, [onReady = std::exchange(m_onReady, {}), ready] {
-        if (onReady)
-            onReady(ready);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_replyContext,
+        [onReady = std::exchange(m_onReady, {}), ready] {
+            if (onReady)
+                onReady(ready);
+        },
+        Qt::QueuedConnection);
     scheduleDrain();
 }
 
@@ -302,7 +304,7 @@ void HarperEngine::request(QString text, HarperChecker::Completion completion)
 {
     if (m_pending)
         release(std::move(m_pending->completion));
-    m_pending = Pending{std::move(text), std::move(completion)};
+    m_pending = Pending { std::move(text), std::move(completion) };
     scheduleDrain();
 }
 
@@ -313,10 +315,13 @@ void HarperEngine::scheduleDrain()
     if (m_drainScheduled)
         return;
     m_drainScheduled = true;
-    QMetaObject::invokeMethod(this, [this] {
-        m_drainScheduled = false;
-        drain();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_drainScheduled = false;
+            drain();
+        },
+        Qt::QueuedConnection);
 }
 
 void HarperEngine::drain()
@@ -337,7 +342,7 @@ void HarperEngine::drain()
 
     m_busy = true;
     auto settlement = std::make_shared<Settlement>(
-        Settlement{Settlement::Stage::lint, false, request.text, std::move(request.completion)});
+        Settlement { Settlement::Stage::lint, false, request.text, std::move(request.completion) });
     JsString text(request.text);
     JSValueRef argument = JSValueMakeString(m_js->context, text.get());
     JSValueRef result = m_js->callMethod(m_js->bridge, "lint", 1, &argument);
@@ -359,15 +364,19 @@ void HarperEngine::lintSettled(Settlement& settlement, bool fulfilled, const std
 
 void HarperEngine::answer(HarperChecker::Completion completion, QList<TextIssue> issues)
 {
-    QMetaObject::invokeMethod(m_replyContext, [completion = std::move(completion), issues = std::move(issues)] {
-        if (completion)
-            completion(issues);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_replyContext,
+        [completion = std::move(completion), issues = std::move(issues)] {
+            if (completion)
+                completion(issues);
+        },
+        Qt::QueuedConnection);
 }
 
 void HarperEngine::release(HarperChecker::Completion completion)
 {
-    QMetaObject::invokeMethod(m_replyContext, [dropped = std::move(completion)] {}, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_replyContext, [dropped = std::move(completion)] {}, Qt::QueuedConnection);
 }
 
 } // namespace quillcraft

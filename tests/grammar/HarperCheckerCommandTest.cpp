@@ -18,19 +18,18 @@ struct CommandRun {
 };
 
 CommandRun runCheck(const QStringList& arguments, const QByteArray& input = {},
-             const QString& program = QStringLiteral(QUILLCRAFT_BINARY))
+    const QString& program = QStringLiteral(QUILLCRAFT_BINARY))
 {
     QProcess process;
-    process.start(program, QStringList{QStringLiteral("check")} + arguments);
+    process.start(program, QStringList { QStringLiteral("check") } + arguments);
     if (!process.waitForStarted())
         return {};
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(120000))
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError()) };
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -59,15 +58,16 @@ TEST(HarperCheckerCommand, ReportsFindingsAsLinesAndAsJson)
     const QByteArray text = "A clean first line.\nThe caf\xC3\xA9 \xF0\x9F\x98\x80 is next to the libary.\n";
     const QString path = writeFile(dir, QStringLiteral("notes.txt"), text);
 
-    const CommandRun lines = runCheck({path});
+    const CommandRun lines = runCheck({ path });
     EXPECT_EQ(lines.status, 1) << lines.err.toStdString();
-    const QString expected = path + QStringLiteral(":2:27: Spelling: Did you mean to spell “libary” this way? [library");
+    const QString expected
+        = path + QStringLiteral(":2:27: Spelling: Did you mean to spell “libary” this way? [library");
     EXPECT_TRUE(lines.out.contains(expected)) << lines.out.toStdString();
     for (const QString& line : lines.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         EXPECT_TRUE(line.startsWith(path + QStringLiteral(":2:")) && line.endsWith(QLatin1Char(']')))
             << line.toStdString();
 
-    const CommandRun json = runCheck({QStringLiteral("--json"), path});
+    const CommandRun json = runCheck({ QStringLiteral("--json"), path });
     EXPECT_EQ(json.status, 1);
     const QJsonArray findings = QJsonDocument::fromJson(json.out.toUtf8()).array();
     QJsonObject typo;
@@ -93,7 +93,7 @@ TEST(HarperCheckerCommand, CleanStandardInputExitsZero)
     const CommandRun run = runCheck({}, "This sentence is fine.\n");
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    const CommandRun json = runCheck({QStringLiteral("--json"), QStringLiteral("-")}, "This sentence is fine.\n");
+    const CommandRun json = runCheck({ QStringLiteral("--json"), QStringLiteral("-") }, "This sentence is fine.\n");
     EXPECT_EQ(json.status, 0);
     EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array(), QJsonArray());
 }
@@ -105,27 +105,31 @@ TEST(HarperCheckerCommand, LongFilesAreCheckedWindowByWindow)
     QByteArray text;
     for (int i = 1; i <= 600; ++i)
         text += "Line " + QByteArray::number(i) + " says the libary opens today.\n";
-    const CommandRun run = runCheck({writeFile(dir, QStringLiteral("long.txt"), text)});
+    const CommandRun run = runCheck({ writeFile(dir, QStringLiteral("long.txt"), text) });
     EXPECT_EQ(run.status, 1);
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 600) << run.out.left(2000).toStdString();
     for (int i = 0; i < 600; ++i) {
-        const QString where = QStringLiteral(":%1:%2: Spelling:").arg(i + 1).arg(i + 1 < 10 ? 17 : i + 1 < 100 ? 18 : 19);
+        const QString where = QStringLiteral(":%1:%2: Spelling:")
+                                  .arg(i + 1)
+                                  .arg(i + 1 < 10       ? 17
+                                          : i + 1 < 100 ? 18
+                                                        : 19);
         EXPECT_TRUE(lines[i].contains(where)) << lines[i].toStdString();
     }
 }
 
 TEST(HarperCheckerCommand, BadUsageExitsTwoWithOneSentence)
 {
-    const CommandRun option = runCheck({QStringLiteral("--frobnicate")});
+    const CommandRun option = runCheck({ QStringLiteral("--frobnicate") });
     EXPECT_EQ(option.status, 2);
     expectOneSentence(option.err);
 
-    const CommandRun missing = runCheck({QStringLiteral("/no/such/file.txt")});
+    const CommandRun missing = runCheck({ QStringLiteral("/no/such/file.txt") });
     EXPECT_EQ(missing.status, 2);
     expectOneSentence(missing.err);
 
-    const CommandRun help = runCheck({QStringLiteral("--help")});
+    const CommandRun help = runCheck({ QStringLiteral("--help") });
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("quillcraft check")));
 }

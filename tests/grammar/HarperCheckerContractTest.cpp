@@ -55,7 +55,10 @@ public:
         });
     }
 
-    bool waitForReady() { return waitUntil([this] { return m_record->ready.has_value(); }); }
+    bool waitForReady()
+    {
+        return waitUntil([this] { return m_record->ready.has_value(); });
+    }
     bool waitForAnswers(qsizetype count)
     {
         return waitUntil([this, count] { return m_record->answered.size() >= count; });
@@ -64,7 +67,7 @@ public:
     QList<TextIssue> issuesFor(const QString& text) const
     {
         const qsizetype index = m_record->answered.indexOf(text);
-        return index < 0 ? QList<TextIssue>{} : m_record->issues.at(index);
+        return index < 0 ? QList<TextIssue> {} : m_record->issues.at(index);
     }
 
     HarperChecker& checker() { return *m_checker; }
@@ -151,7 +154,7 @@ TEST_F(HarperCheckerEchoEngine, OnlyTheNewestWaitingRequestRuns)
     ASSERT_TRUE(s_harness->waitForAnswers(before + 2));
     spin(300);
     EXPECT_EQ(s_harness->record().answered.mid(before),
-              QStringList({QStringLiteral("slow: first"), QStringLiteral("third")}));
+        QStringList({ QStringLiteral("slow: first"), QStringLiteral("third") }));
 }
 
 TEST_F(HarperCheckerEchoEngine, EngineSawTheBinaryWhichIsGoneAfterSetup)
@@ -164,9 +167,9 @@ TEST_F(HarperCheckerEchoEngine, EngineSawTheBinaryWhichIsGoneAfterSetup)
 
 TEST_F(HarperCheckerEchoEngine, MisbehavingLintGivesNoIssuesAndTheCheckerStaysReady)
 {
-    for (const char* text : {"throw: up", "reject: this", "plain: string, not thenable",
-                             "object: not an array", "garbage: in", "symbol: not convertible",
-                             "array: a value that is no string", "twice: rejects, then fulfils"}) {
+    for (const char* text :
+        { "throw: up", "reject: this", "plain: string, not thenable", "object: not an array", "garbage: in",
+            "symbol: not convertible", "array: a value that is no string", "twice: rejects, then fulfils" }) {
         EXPECT_TRUE(check(QString::fromUtf8(text)).isEmpty()) << text;
         EXPECT_EQ(check(QStringLiteral("still here")).size(), 1) << "after " << text;
     }
@@ -174,34 +177,33 @@ TEST_F(HarperCheckerEchoEngine, MisbehavingLintGivesNoIssuesAndTheCheckerStaysRe
 
 TEST_F(HarperCheckerEchoEngine, SizeLimit)
 {
-    const QString atLimit = QStringLiteral("The size limit counts UTF-16 units. ")
-                                .repeated(300)
-                                .left(HarperChecker::textLimit);
+    const QString atLimit
+        = QStringLiteral("The size limit counts UTF-16 units. ").repeated(300).left(HarperChecker::textLimit);
     EXPECT_EQ(check(atLimit).size(), 1);
     EXPECT_TRUE(check(atLimit + QLatin1Char('a')).isEmpty());
 }
 
 TEST_F(HarperCheckerEchoEngine, NearlyEmptyTextsNeverReachTheEngine)
 {
-    for (const char* text : {"ab", " a ", "\n\n\n", "", "  \t\n ok \n"})
+    for (const char* text : { "ab", " a ", "\n\n\n", "", "  \t\n ok \n" })
         EXPECT_TRUE(check(QString::fromUtf8(text)).isEmpty()) << text;
     // A flag and a joined family emoji are one character each.
-    EXPECT_TRUE(check(QString::fromUtf8("\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9")).isEmpty());
+    EXPECT_TRUE(check(QString::fromUtf8("\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9"))
+                    .isEmpty());
     EXPECT_EQ(check(QStringLiteral("a b")).size(), 1);
     EXPECT_EQ(check(QStringLiteral(" a b ")).size(), 1);
 }
 
 TEST_F(HarperCheckerEchoEngine, OtherLanguagesNeverReachTheEngine)
 {
-    const QString french = QStringLiteral(
-        "Le chat dort sur le canapé depuis ce matin, et personne n'ose le déranger. "
-        "Nous irons au marché demain pour acheter des légumes frais et du pain.");
+    const QString french = QStringLiteral("Le chat dort sur le canapé depuis ce matin, et personne n'ose le déranger. "
+                                          "Nous irons au marché demain pour acheter des légumes frais et du pain.");
     EXPECT_TRUE(check(french).isEmpty());
     EXPECT_EQ(check(QStringLiteral("The cat has been asleep on the sofa since this morning.")).size(), 1);
 }
 
 // Engines that cannot start: onReady(false) once, then every request gets nothing.
-class BrokenEngine : public testing::TestWithParam<const char*> {};
+class BrokenEngine : public testing::TestWithParam<const char*> { };
 
 TEST_P(BrokenEngine, FailsForGood)
 {
@@ -219,10 +221,9 @@ TEST_P(BrokenEngine, FailsForGood)
 }
 
 INSTANTIATE_TEST_SUITE_P(HarperCheckerContract, BrokenEngine,
-                         testing::Values("missing-bridge", "rejected-setup", "no-bridge-object",
-                                         "plain-setup", "no-such-folder"),
-                         [](const testing::TestParamInfo<const char*>& param) {
-                             QString name = QString::fromUtf8(param.param);
-                             name.remove(QLatin1Char('-'));
-                             return name.toStdString();
-                         });
+    testing::Values("missing-bridge", "rejected-setup", "no-bridge-object", "plain-setup", "no-such-folder"),
+    [](const testing::TestParamInfo<const char*>& param) {
+        QString name = QString::fromUtf8(param.param);
+        name.remove(QLatin1Char('-'));
+        return name.toStdString();
+    });

@@ -33,7 +33,7 @@ protected:
         auto answer = std::make_shared<std::optional<QList<TextIssue>>>();
         s_checker->lint(text, [answer](const QList<TextIssue>& issues) { *answer = issues; });
         EXPECT_TRUE(waitUntil([answer] { return answer->has_value(); }, 30000));
-        return answer->value_or(QList<TextIssue>{});
+        return answer->value_or(QList<TextIssue> {});
     }
 
     static const TextIssue* find(const QList<TextIssue>& issues, const QString& problem)
@@ -80,9 +80,9 @@ TEST_F(HarperCheckerEngine, FindingsCarryTheEnginesKindsAndReadableMessages)
 
 TEST_F(HarperCheckerEngine, FrenchParagraphYieldsNothing)
 {
-    EXPECT_TRUE(check(QStringLiteral(
-        "Je suis allé au marché ce matin pour acheter des légumes, mais il pleuvait tellement "
-        "que je suis rentré à la maison sans rien. Demain, nous irons ensemble chez le boulanger."))
+    EXPECT_TRUE(check(
+        QStringLiteral("Je suis allé au marché ce matin pour acheter des légumes, mais il pleuvait tellement "
+                       "que je suis rentré à la maison sans rien. Demain, nous irons ensemble chez le boulanger."))
                     .isEmpty());
 }
 
