@@ -1,0 +1,114 @@
+// The whole paste path on real Qt and GTK fields: the checks over AT-SPI, the
+// clipboard served from its own thread, Control+V or BackSpace through XTest,
+// the wait for the field, and the user's clipboard put back afterwards.
+
+#include "E2eSupport.h"
+#include "Wait.h"
+
+#include "system/AX.h"
+#include "system/Accessibility.h"
+#include "system/Paste.h"
+#include "system/SystemClock.h"
+#include "system/linux/LinuxSystem.h"
+#include "system/linux/X11Clipboard.h"
+#include "system/linux/XTestKeySynthesizer.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using namespace quillcraft::e2e;
+using quillcraft::test::waitUntil;
+
+namespace {
+
+const QString original = QStringLiteral("Their going home 😀 now.");
+const QString customType = QStringLiteral("application/x-quillcraft-test");
+
+void offerUserContents()
+{
+    auto* mime = new QMimeData;
+    mime->setText(QStringLiteral("copied earlier"));
+    mime->setData(customType, QByteArrayLiteral("custom \x01"));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+} // namespace
+
+class PasteE2eTest : public testing::TestWithParam<Toolkit> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(target.start());
+        ASSERT_TRUE(target.focus(lineField));
+        ASSERT_TRUE(waitUntil([&] { return (field = system->accessibility().focusedElement()) != nullptr; }));
+        offerUserContents();
+    }
+
+    // Selects a range the way the writing assistant does before pasting.
+    bool select(TextRange range)
+    {
+        if (field->setAttribute(AX::selectedTextRange, range) != AXError::success)
+            return false;
+        return waitUntil([&] { return AX::range(*field, AX::selectedTextRange) == range; });
+    }
+
+    std::optional<Paste::Result> place(const TextEdit& edit, const QString& snapshot = original)
+    {
+        std::optional<Paste::Result> result;
+        paste.replaceSelection(edit, Paste::Field{field, target.pid(), snapshot},
+                               [&](Paste::Result r) { result = r; });
+        waitUntil([&] { return result.has_value(); }, 10000);
+        return result;
+    }
+
+    TargetApp target{GetParam(), {QStringLiteral("--line"), original}};
+    std::unique_ptr<LinuxSystem> system = createLinuxSystem();
+    X11Clipboard clipboard;
+    XTestKeySynthesizer keys;
+    SystemClock clock;
+    Paste paste{system->accessibility(), system->frontmostApp(), clipboard, keys, clock};
+    ElementRef field;
+};
+
+TEST_P(PasteE2eTest, ReplacementIsPastedAndTheClipboardPutBack)
+{
+    ASSERT_TRUE(select({0, 5}));
+    EXPECT_EQ(place({0, 5, QStringLiteral("They're")}), Paste::Result::pasted);
+    EXPECT_EQ(target.text(lineField), QStringLiteral("They're going home 😀 now."));
+
+    EXPECT_TRUE(waitUntil([] {
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        return mime && mime->data(customType) == QByteArrayLiteral("custom \x01");
+    }));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("copied earlier"));
+}
+
+TEST_P(PasteE2eTest, DeletionUsesBackSpaceAndLeavesTheClipboardAlone)
+{
+    // " 😀" after "home": three UTF-16 units, one of them half an emoji.
+    ASSERT_TRUE(select({16, 3}));
+    EXPECT_EQ(place({16, 3, QString()}), Paste::Result::pasted);
+    EXPECT_EQ(target.text(lineField), QStringLiteral("Their going home now."));
+    EXPECT_TRUE(QGuiApplication::clipboard()->ownsClipboard()) << "the clipboard was never taken";
+}
+
+TEST_P(PasteE2eTest, MovedSelectionOrFocusIsRefusedWithoutTyping)
+{
+    ASSERT_TRUE(select({6, 3}));
+    EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::changed);
+
+    ASSERT_TRUE(select({6, 5}));
+    ASSERT_TRUE(target.focus(textArea));
+    EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::notFocused);
+    EXPECT_EQ(target.text(lineField), original);
+    EXPECT_TRUE(QGuiApplication::clipboard()->ownsClipboard());
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, PasteE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
+                         [](const testing::TestParamInfo<Toolkit>& param) {
+                             return toolkitName(param.param).toStdString();
+                         });
