@@ -10,8 +10,6 @@
 #include "system/Paste.h"
 #include "system/SystemClock.h"
 #include "system/linux/LinuxSystem.h"
-#include "system/linux/X11Clipboard.h"
-#include "system/linux/XTestKeySynthesizer.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -67,10 +65,8 @@ protected:
 
     TargetApp target{GetParam(), {QStringLiteral("--line"), original}};
     std::unique_ptr<LinuxSystem> system = createLinuxSystem();
-    X11Clipboard clipboard;
-    XTestKeySynthesizer keys;
     SystemClock clock;
-    Paste paste{system->accessibility(), system->frontmostApp(), clipboard, keys, clock};
+    Paste paste{system->accessibility(), system->frontmostApp(), system->clipboard(), system->keySynthesizer(), clock};
     ElementRef field;
 };
 

@@ -4,8 +4,11 @@
 #include "DBusTrustCheck.h"
 #include "DesktopEntries.h"
 #include "QtScreens.h"
+#include "X11Clipboard.h"
 #include "X11FrontmostApp.h"
+#include "X11HotkeyGrabber.h"
 #include "X11Windows.h"
+#include "XTestKeySynthesizer.h"
 
 #include <QCoreApplication>
 
@@ -23,6 +26,9 @@ LinuxSystem::LinuxSystem()
     const AtspiAccessibility& accessibility = *m_accessibility;
     m_frontmostApp = std::make_unique<X11FrontmostApp>(
         windows, *m_desktopEntries, [&accessibility](qint64 pid) { return accessibility.applicationName(pid); });
+    m_clipboard = std::make_unique<X11Clipboard>();
+    m_keySynthesizer = std::make_unique<XTestKeySynthesizer>();
+    m_hotkeyGrabber = std::make_unique<X11HotkeyGrabber>();
 }
 
 LinuxSystem::~LinuxSystem() = default;
@@ -45,6 +51,21 @@ FrontmostApp& LinuxSystem::frontmostApp()
 TrustCheck& LinuxSystem::trustCheck()
 {
     return *m_trustCheck;
+}
+
+Clipboard& LinuxSystem::clipboard()
+{
+    return *m_clipboard;
+}
+
+KeySynthesizer& LinuxSystem::keySynthesizer()
+{
+    return *m_keySynthesizer;
+}
+
+HotkeyGrabber& LinuxSystem::hotkeyGrabber()
+{
+    return *m_hotkeyGrabber;
 }
 
 std::unique_ptr<LinuxSystem> createLinuxSystem()

@@ -5,6 +5,9 @@
 namespace quillcraft {
 
 class Accessibility;
+class Clipboard;
+class HotkeyGrabber;
+class KeySynthesizer;
 class AtspiAccessibility;
 class DBusTrustCheck;
 class DesktopEntries;
@@ -12,8 +15,11 @@ class FrontmostApp;
 class QtScreens;
 class Screens;
 class TrustCheck;
+class X11Clipboard;
+class X11HotkeyGrabber;
 class X11FrontmostApp;
 class X11Windows;
+class XTestKeySynthesizer;
 
 // The Linux backends of the platform interfaces, created together and wired to
 // each other. Created after the QGuiApplication (the window parts use its X11
@@ -29,6 +35,9 @@ public:
     const Screens& screens() const;
     FrontmostApp& frontmostApp();
     TrustCheck& trustCheck();
+    Clipboard& clipboard();
+    KeySynthesizer& keySynthesizer();
+    HotkeyGrabber& hotkeyGrabber();
 
 private:
     // In dependency order: later members use earlier ones.
@@ -38,6 +47,9 @@ private:
     std::unique_ptr<DBusTrustCheck> m_trustCheck;
     std::unique_ptr<AtspiAccessibility> m_accessibility;
     std::unique_ptr<X11FrontmostApp> m_frontmostApp;
+    std::unique_ptr<X11Clipboard> m_clipboard;
+    std::unique_ptr<XTestKeySynthesizer> m_keySynthesizer;
+    std::unique_ptr<X11HotkeyGrabber> m_hotkeyGrabber;
 };
 
 std::unique_ptr<LinuxSystem> createLinuxSystem();
