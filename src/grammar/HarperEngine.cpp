@@ -166,6 +166,7 @@ struct HarperEngine::Js {
         JsString thenName("then");
         if (!JSObjectHasProperty(context, thenable, thenName.get()))
             return false;
+        // Each callback object owns its Callback; the class's finalizer deletes it.
         JSValueRef callbacks[2] = {
             JSObjectMake(context, callbackClass, new Callback { engine, settlement, true }),
             JSObjectMake(context, callbackClass, new Callback { engine, settlement, false }),

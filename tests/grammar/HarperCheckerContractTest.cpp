@@ -84,16 +84,12 @@ class HarperCheckerEchoEngine : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_harness = new Harness("echo");
+        s_harness = std::make_unique<Harness>("echo");
         s_harness->start();
         ASSERT_TRUE(s_harness->waitForReady());
         ASSERT_EQ(s_harness->record().ready, true);
     }
-    static void TearDownTestSuite()
-    {
-        delete s_harness;
-        s_harness = nullptr;
-    }
+    static void TearDownTestSuite() { s_harness.reset(); }
 
     // Checks `text` on the shared checker and returns what came back.
     static QList<TextIssue> check(const QString& text)
@@ -104,10 +100,10 @@ protected:
         return s_harness->record().issues.value(before);
     }
 
-    static Harness* s_harness;
+    static std::unique_ptr<Harness> s_harness;
 };
 
-Harness* HarperCheckerEchoEngine::s_harness = nullptr;
+std::unique_ptr<Harness> HarperCheckerEchoEngine::s_harness;
 
 } // namespace
 
