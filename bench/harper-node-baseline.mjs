@@ -46,4 +46,4 @@ for (const [index, check] of texts.checks.entries()) {
   if (index + 1 === texts.rssAfter)
     rssAfterChecks = mib();
 }
-console.log(JSON.stringify({ setupMs, firstMs: first.ms, times, cpu, findings, rssAfterSetup, rssAfterChecks }));
+console.log(JSON.stringify({ setupMs, firstMs: first.ms, firstCpuMs: first.cpu, times, cpu, findings, rssAfterSetup, rssAfterChecks }));
