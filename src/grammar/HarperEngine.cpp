@@ -222,10 +222,9 @@ void HarperEngine::load()
     std::unique_ptr<void, FreeDeleter> wasm = readBytes(folder + QStringLiteral("harper.wasm"), size);
     if (!wasm)
         return loadFailed("harper.wasm cannot be read");
-    JSValueRef exception = nullptr;
     JSObjectRef buffer = JSObjectMakeArrayBufferWithBytesNoCopy(
-        m_js->context, wasm.get(), size, [](void* bytes, void*) { std::free(bytes); }, nullptr, &exception);
-    if (!buffer || exception)
+        m_js->context, wasm.get(), size, [](void* bytes, void*) { std::free(bytes); }, nullptr, nullptr);
+    if (!buffer)
         return loadFailed("the engine's bytes cannot be handed over");
     wasm.release(); // the array buffer's deallocator frees it now
     {
