@@ -241,7 +241,9 @@ bool TargetApp::focus(const QString& name, int timeoutMs)
 
 bool clickAt(QPoint screenPoint)
 {
-    return runXdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(screenPoint.x()),
+    // No --sync: it waits for a motion that never comes when the pointer is
+    // already there. The server handles the move before the click anyway.
+    return runXdotool({QStringLiteral("mousemove"), QString::number(screenPoint.x()),
                        QString::number(screenPoint.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
