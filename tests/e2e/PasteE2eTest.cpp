@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace quillcraft;
 using namespace quillcraft::e2e;
 using quillcraft::test::waitUntil;
@@ -27,16 +29,38 @@ namespace {
 const QString original = QStringLiteral("Their going home 😀 now.");
 const QString customType = QStringLiteral("application/x-quillcraft-test");
 
+bool xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    return process.waitForFinished(5000) && process.exitCode() == 0;
+}
+
 // `xdotool mousemove --sync` waits for the pointer to move and hangs when it is
 // already where the click goes, as it is when the previous test clicked the
 // same field: move it away first.
 bool focusField(TargetApp& target, const QString& name)
 {
-    QProcess park;
-    park.start(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
-    park.waitForFinished(5000);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
     return target.focus(name);
 }
+
+// Holds a key down until released or destroyed, so a failing test never leaves it held.
+class HeldKey final {
+public:
+    explicit HeldKey(QString key)
+        : m_key(std::move(key))
+        , m_down(xdotool({QStringLiteral("keydown"), m_key}))
+    {
+    }
+    ~HeldKey() { release(); }
+    bool isDown() const { return m_down; }
+    bool release() { return !std::exchange(m_down, false) || xdotool({QStringLiteral("keyup"), m_key}); }
+
+private:
+    QString m_key;
+    bool m_down;
+};
 
 void offerUserContents()
 {
@@ -114,6 +138,24 @@ TEST_P(PasteE2eTest, MovedSelectionOrFocusIsRefusedWithoutTyping)
     EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::notFocused);
     EXPECT_EQ(target.text(lineField), original);
     EXPECT_TRUE(QGuiApplication::clipboard()->ownsClipboard());
+}
+
+TEST_P(PasteE2eTest, HeldModifierDelaysTheKeystrokeUntilReleased)
+{
+    ASSERT_TRUE(select({0, 5}));
+    HeldKey shift(QStringLiteral("shift"));
+    ASSERT_TRUE(shift.isDown());
+    std::optional<Paste::Result> result;
+    paste.replaceSelection({0, 5, QStringLiteral("They're")}, Paste::Field{field, target.pid(), original},
+                           [&](Paste::Result r) { result = r; });
+    quillcraft::test::spin(300);
+    EXPECT_FALSE(result.has_value()) << "Shift+Control+V would be another shortcut";
+    EXPECT_EQ(target.text(lineField), original);
+
+    ASSERT_TRUE(shift.release());
+    EXPECT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result, Paste::Result::pasted);
+    EXPECT_EQ(target.text(lineField), QStringLiteral("They're going home 😀 now."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, PasteE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),

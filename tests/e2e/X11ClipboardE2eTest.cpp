@@ -38,31 +38,24 @@ void offerUserContents()
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
-class Sync {
-public:
-    explicit Sync(X11Clipboard& clipboard)
-        : m_clipboard(clipboard)
-    {
-    }
-    std::optional<ClipboardContents> save()
-    {
-        std::optional<std::optional<ClipboardContents>> result;
-        m_clipboard.save(&m_context, [&](std::optional<ClipboardContents> saved) { result = std::move(saved); });
-        EXPECT_TRUE(waitUntil([&] { return result.has_value(); }, 10000));
-        return result.value_or(std::nullopt);
-    }
-    std::optional<quint64> setText(const QString& text)
-    {
-        std::optional<std::optional<quint64>> result;
-        m_clipboard.setText(text, &m_context, [&](std::optional<quint64> count) { result = count; });
-        EXPECT_TRUE(waitUntil([&] { return result.has_value(); }, 10000));
-        return result.value_or(std::nullopt);
-    }
+// The clipboard's answers, waited for on the event loop.
+std::optional<ClipboardContents> save(X11Clipboard& clipboard)
+{
+    QObject context;
+    std::optional<std::optional<ClipboardContents>> result;
+    clipboard.save(&context, [&](std::optional<ClipboardContents> saved) { result = std::move(saved); });
+    EXPECT_TRUE(waitUntil([&] { return result.has_value(); }, 10000));
+    return result.value_or(std::nullopt);
+}
 
-private:
-    X11Clipboard& m_clipboard;
-    QObject m_context;
-};
+std::optional<quint64> setText(X11Clipboard& clipboard, const QString& text)
+{
+    QObject context;
+    std::optional<std::optional<quint64>> result;
+    clipboard.setText(text, &context, [&](std::optional<quint64> count) { result = count; });
+    EXPECT_TRUE(waitUntil([&] { return result.has_value(); }, 10000));
+    return result.value_or(std::nullopt);
+}
 
 const ClipboardFormat* find(const ClipboardContents& contents, const QString& name)
 {
@@ -86,9 +79,8 @@ TEST(X11ClipboardE2eTest, EveryFormatIsSavedAndPutBackAfterOurText)
     offerUserContents();
     X11Clipboard clipboard;
     ASSERT_TRUE(clipboard.isAvailable());
-    Sync sync(clipboard);
 
-    const std::optional<ClipboardContents> saved = sync.save();
+    const std::optional<ClipboardContents> saved = save(clipboard);
     ASSERT_TRUE(saved.has_value());
     ASSERT_TRUE(find(*saved, customType));
     EXPECT_EQ(find(*saved, customType)->data, QByteArrayLiteral("\x00\x01custom"));
@@ -98,7 +90,7 @@ TEST(X11ClipboardE2eTest, EveryFormatIsSavedAndPutBackAfterOurText)
     EXPECT_EQ(QString::fromUtf8(find(*saved, QStringLiteral("UTF8_STRING"))->data), QStringLiteral("copied earlier ✓"));
     EXPECT_FALSE(find(*saved, QStringLiteral("TARGETS")));
 
-    const std::optional<quint64> count = sync.setText(QStringLiteral("They're 😀"));
+    const std::optional<quint64> count = setText(clipboard, QStringLiteral("They're 😀"));
     ASSERT_TRUE(count.has_value());
     EXPECT_EQ(clipboard.changeCount(), *count);
     // Qt reads synchronously on this (GUI) thread; the answer comes from the clipboard's own thread.
@@ -115,17 +107,16 @@ TEST(X11ClipboardE2eTest, NewerContentsFromAnotherOwnerAreNotOverwritten)
 {
     offerUserContents();
     X11Clipboard clipboard;
-    Sync sync(clipboard);
-    const std::optional<ClipboardContents> saved = sync.save();
+    const std::optional<ClipboardContents> saved = save(clipboard);
     ASSERT_TRUE(saved.has_value());
-    const std::optional<quint64> count = sync.setText(QStringLiteral("fix"));
+    const std::optional<quint64> count = setText(clipboard, QStringLiteral("fix"));
     ASSERT_TRUE(count.has_value());
 
     QGuiApplication::clipboard()->setText(QStringLiteral("newer"));
     ASSERT_TRUE(waitUntil([&] { return clipboard.changeCount() != *count; }));
     clipboard.restore(*saved, *count);
     // Anything asked of the clipboard thread now runs after the restore.
-    const std::optional<ClipboardContents> after = sync.save();
+    const std::optional<ClipboardContents> after = save(clipboard);
     ASSERT_TRUE(after.has_value());
     EXPECT_FALSE(find(*after, customType));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("newer"));
@@ -134,12 +125,11 @@ TEST(X11ClipboardE2eTest, NewerContentsFromAnotherOwnerAreNotOverwritten)
 TEST(X11ClipboardE2eTest, EmptyContentsEmptyTheClipboard)
 {
     X11Clipboard clipboard;
-    Sync sync(clipboard);
-    const std::optional<quint64> count = sync.setText(QStringLiteral("fix"));
+    const std::optional<quint64> count = setText(clipboard, QStringLiteral("fix"));
     ASSERT_TRUE(count.has_value());
     clipboard.restore({}, *count);
 
-    const std::optional<ClipboardContents> after = sync.save();
+    const std::optional<ClipboardContents> after = save(clipboard);
     ASSERT_TRUE(after.has_value()) << "an empty clipboard is not an unanswered one";
     EXPECT_TRUE(after->isEmpty());
     EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());

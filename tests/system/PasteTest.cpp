@@ -129,17 +129,6 @@ TEST_F(PasteTest, SlowFieldIsReadFortyTimesThenLeftWithTheReplacementOnTheClipbo
     EXPECT_EQ(clock.pending(), 0);
 }
 
-TEST_F(PasteTest, PasteShowingUpDuringTheWaitIsPastedOnTheNextRead)
-{
-    reactionMs = 120;
-    start({0, 5, QStringLiteral("They're")});
-    clock.advance(149);
-    EXPECT_TRUE(results.isEmpty());
-    clock.advance(1);
-    EXPECT_EQ(results, QList<Result>{Result::pasted});
-    EXPECT_EQ(clipboard.contents, userClipboard());
-}
-
 TEST_F(PasteTest, ClipboardWrittenByAnotherProgramDuringTheWaitIsLeftAlone)
 {
     reactionMs = 300;
@@ -147,8 +136,9 @@ TEST_F(PasteTest, ClipboardWrittenByAnotherProgramDuringTheWaitIsLeftAlone)
     const ClipboardContents newer{{QStringLiteral("UTF8_STRING"), QStringLiteral("UTF8_STRING"), 8, "newer"}};
     clock.advance(100);
     clipboard.writeFromElsewhere(newer);
-    clock.advance(300);
-
+    clock.advance(199);
+    EXPECT_TRUE(results.isEmpty());
+    clock.advance(1); // the first read after the field changed
     EXPECT_EQ(results, QList<Result>{Result::pasted});
     EXPECT_EQ(clipboard.contents, newer);
 }
@@ -267,13 +257,9 @@ TEST(PasteShows, ExpectedLengthAndReplacementInPlace)
     const TextEdit edit{6, 5, QStringLiteral("are")};
     const qsizetype before = QStringLiteral("Their going home").size();
     EXPECT_TRUE(Paste::shows(QStringLiteral("Their are home"), edit, before));
-    EXPECT_FALSE(Paste::shows(QStringLiteral("Their going home"), edit, before));
     EXPECT_FALSE(Paste::shows(QStringLiteral("Their aregoing home"), edit, before)) << "inserted, not replaced";
     EXPECT_FALSE(Paste::shows(QStringLiteral("Their xyz home"), edit, before));
-    EXPECT_FALSE(Paste::shows(QStringLiteral("Their"), TextEdit{4, 12, QStringLiteral("ab")}, before));
-    // A deletion: only the length can tell.
     EXPECT_TRUE(Paste::shows(QStringLiteral("Their home"), TextEdit{5, 6, QString()}, before));
-    // UTF-16 units: an emoji counts two.
     EXPECT_TRUE(Paste::shows(QStringLiteral("Hi \U0001F600!"), TextEdit{3, 3, QStringLiteral("\U0001F600")},
-                             QStringLiteral("Hi you!").size()));
+                             QStringLiteral("Hi you!").size())) << "UTF-16 units";
 }
