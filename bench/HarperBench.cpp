@@ -127,7 +127,7 @@ void traceMappings()
     for (auto it = byName.cbegin(); it != byName.cend(); ++it)
         sorted.append({ it.value(), it.key() });
     std::sort(sorted.begin(), sorted.end(), std::greater<>());
-    for (qsizetype i = 0; i < std::min<qsizetype>(sorted.size(), 8); ++i)
+    for (qsizetype i = 0; i < std::min<qsizetype>(sorted.size(), 12); ++i)
         std::fprintf(stderr, "  %7.1f MiB %s\n", sorted[i].first, sorted[i].second.constData());
 }
 
