@@ -36,15 +36,6 @@ bool xdotool(const QStringList& arguments)
     return process.waitForFinished(5000) && process.exitCode() == 0;
 }
 
-// `xdotool mousemove --sync` waits for the pointer to move and hangs when it is
-// already where the click goes, as it is when the previous test clicked the
-// same field: move it away first.
-bool focusField(TargetApp& target, const QString& name)
-{
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
-    return target.focus(name);
-}
-
 // Holds a key down until released or destroyed, so a failing test never leaves it held.
 class HeldKey final {
 public:
@@ -77,7 +68,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(target.start());
-        ASSERT_TRUE(focusField(target, lineField));
+        ASSERT_TRUE(target.focus(lineField));
         ASSERT_TRUE(waitUntil([&] { return (field = system->accessibility().focusedElement()) != nullptr; }));
         offerUserContents();
     }
@@ -134,7 +125,7 @@ TEST_P(PasteE2eTest, MovedSelectionOrFocusIsRefusedWithoutTyping)
     EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::changed);
 
     ASSERT_TRUE(select({6, 5}));
-    ASSERT_TRUE(focusField(target, textArea));
+    ASSERT_TRUE(target.focus(textArea));
     EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::notFocused);
     EXPECT_EQ(target.text(lineField), original);
     EXPECT_TRUE(QGuiApplication::clipboard()->ownsClipboard());

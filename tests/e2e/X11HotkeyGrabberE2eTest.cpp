@@ -23,17 +23,6 @@ using quillcraft::test::waitUntil;
 
 namespace {
 
-// `xdotool mousemove --sync` waits for the pointer to move and hangs when it is
-// already where the click goes, as it is when the previous test clicked the
-// same field: move it away first.
-bool focusField(TargetApp& target, const QString& name)
-{
-    QProcess park;
-    park.start(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")});
-    park.waitForFinished(5000);
-    return target.focus(name);
-}
-
 bool xdotoolKey(const QString& keys)
 {
     QProcess process;
@@ -86,7 +75,7 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutReachesUsWhileATargetHasTheFocus)
 {
     TargetApp target(Toolkit::qt, {QStringLiteral("--line"), QStringLiteral("Hello")});
     ASSERT_TRUE(target.start());
-    ASSERT_TRUE(focusField(target, lineField));
+    ASSERT_TRUE(target.focus(lineField));
 
     X11HotkeyGrabber grabber;
     ASSERT_TRUE(grabber.isAvailable());
