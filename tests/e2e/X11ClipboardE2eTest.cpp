@@ -20,10 +20,11 @@ namespace {
 const QString customType = QStringLiteral("application/x-quillcraft-test");
 const QString bigType = QStringLiteral("application/octet-stream");
 
-// Large enough that it travels in increments in both directions.
+// Larger than one X request even with big requests (16 MiB), so it travels in
+// increments in both directions.
 QByteArray bigData()
 {
-    QByteArray data(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+    QByteArray data(18 * 1024 * 1024 + 17, Qt::Uninitialized);
     for (qsizetype i = 0; i < data.size(); ++i)
         data[i] = static_cast<char>((i * 7) % 251);
     return data;

@@ -72,13 +72,13 @@ struct X11ClipboardWorker::Private {
     void onPropertyDeleted(uint32_t window, uint32_t property);
     bool answer(uint32_t requestor, uint32_t property, uint32_t target);
     void drain();
-    Event waitFor(const std::function<bool(const xcb_generic_event_t*)>& wanted, qint64 deadlineMs);
+    Event waitFor(const std::function<bool(const xcb_generic_event_t*)>& wanted, qint64 timeoutMs);
     uint32_t serverTime();
     uint32_t atom(const QString& name);
     QString atomName(uint32_t atom);
     bool takeOwnership();
     bool ownsClipboard();
-    std::optional<ClipboardFormat> convert(uint32_t target, qint64 deadlineMs);
+    std::optional<ClipboardFormat> convert(uint32_t target, qint64 timeoutMs);
     std::optional<ClipboardContents> save();
     std::optional<quint64> own(const ClipboardContents& contents);
     void restore(const ClipboardContents& contents, quint64 ifChangeCount);
@@ -212,9 +212,9 @@ void X11ClipboardWorker::Private::handle(const xcb_generic_event_t* event)
 }
 
 X11ClipboardWorker::Private::Event X11ClipboardWorker::Private::waitFor(const std::function<bool(const xcb_generic_event_t*)>& wanted,
-                                                      qint64 deadlineMs)
+                                                      qint64 timeoutMs)
 {
-    QDeadlineTimer deadline(deadlineMs);
+    QDeadlineTimer deadline(timeoutMs);
     xcb_flush(m_connection);
     for (;;) {
         while (Event event{xcb_poll_for_event(m_connection)}) {
@@ -331,7 +331,7 @@ void X11ClipboardWorker::Private::restore(const ClipboardContents& contents, qui
     drain();
 }
 
-std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t target, qint64 deadlineMs)
+std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t target, qint64 timeoutMs)
 {
     const uint32_t clipboard = atom(QStringLiteral("CLIPBOARD"));
     const uint32_t property = atom(QStringLiteral("_QUILLCRAFT_SELECTION"));
@@ -345,7 +345,7 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
             const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
             return notify->requestor == m_window && notify->selection == clipboard && notify->target == target;
         },
-        deadlineMs);
+        timeoutMs);
     if (!event || reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property == XCB_ATOM_NONE)
         return std::nullopt;
 
@@ -366,7 +366,7 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
 
     // Incremental: the owner writes chunks, each after we delete the last one,
     // and ends with an empty chunk. Deleting the INCR property above started it.
-    QDeadlineTimer deadline(deadlineMs);
+    // The time limit applies to each chunk: a big image may take longer in all.
     xcb_flush(m_connection);
     for (;;) {
         Event next = waitFor(
@@ -377,7 +377,7 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
                 return notify->window == m_window && notify->atom == property
                     && notify->state == XCB_PROPERTY_NEW_VALUE;
             },
-            std::max<qint64>(deadline.remainingTime(), 0));
+            timeoutMs);
         if (!next)
             return std::nullopt;
         auto chunk = reply(xcb_get_property_reply(
