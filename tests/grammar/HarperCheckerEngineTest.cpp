@@ -4,7 +4,6 @@
 
 #include "Wait.h"
 
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -98,17 +97,4 @@ TEST_F(HarperCheckerEngine, SizeLimitAndNearlyEmptyTexts)
     EXPECT_TRUE(check(QStringLiteral(" u \n")).isEmpty());
     EXPECT_FALSE(check(QStringLiteral("teh")).isEmpty());
     EXPECT_FALSE(check(QStringLiteral("u r")).isEmpty());
-}
-
-TEST_F(HarperCheckerEngine, FirstCheckAfterReadyIsWarm)
-{
-    // Setup already paid the engine's cold start, so a fresh 10k text is quick.
-    QString text;
-    for (int i = 0; text.size() < HarperChecker::textLimit; ++i)
-        text += QStringLiteral("Yesterday we recieved %1 letters about the the new schedule. ").arg(i);
-    text.truncate(HarperChecker::textLimit);
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(check(text).isEmpty());
-    EXPECT_LT(timer.elapsed(), 1000);
 }
