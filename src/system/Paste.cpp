@@ -31,6 +31,10 @@ public:
     {
         if (auto refusal = check())
             return finish(*refusal);
+        // Nothing to replace and nothing to insert: BackSpace would delete the
+        // character before the caret, so no key is sent at all.
+        if (m_edit.length == 0 && m_edit.replacement.isEmpty())
+            return finish(Result::pasted);
         if (isDeletion())
             return waitForModifiers(0);
         // Saving reads the other program's clipboard: the answer comes later.

@@ -100,6 +100,18 @@ TEST_F(PasteTest, DeletionSendsBackSpaceAndNeverTouchesTheClipboard)
     EXPECT_EQ(clipboard.count, 0u);
 }
 
+TEST_F(PasteTest, EmptyEditSendsNoKeyAndChangesNothing)
+{
+    // An insertion of nothing at the caret: a BackSpace would eat the character before it.
+    element->attributes.insert(AX::selectedTextRange, TextRange{5, 0});
+    start({5, 0, QString()});
+
+    EXPECT_EQ(results, QList<Result>{Result::pasted});
+    EXPECT_TRUE(keys.sent.isEmpty());
+    EXPECT_EQ(fieldText(), original);
+    EXPECT_EQ(clipboard.saves + clipboard.writes, 0);
+}
+
 TEST_F(PasteTest, BackgroundApplicationIsActivatedAndGivenTimeBeforeTheKeystroke)
 {
     apps.frontmost = 7;
