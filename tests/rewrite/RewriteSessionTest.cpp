@@ -121,10 +121,14 @@ TEST_F(SessionTest, CancelEditAndToggleAbandonTheRequest)
     EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 1; }));
 
     session->setPresets({q("Direct")});
-    m_server.enqueue(ScriptedReply(200).send(delta("More")).pause(30).send(delta(" text") + finishStop));
+    // The rest is held back until the toggle, so the running phase is seen
+    // however late this process gets to read the first piece.
+    bool toggled = false;
+    m_server.enqueue(ScriptedReply(200).send(delta("More")).waitFor([&] { return toggled; }).send(delta(" text") + finishStop));
     session->run(session->draft());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("More")); }));
     session->toggle(q("Casual"));
+    toggled = true;
     EXPECT_EQ(session->phase(), Phase::choosing());
     EXPECT_EQ(session->lastAction(), std::nullopt);
     EXPECT_EQ(session->mode(), Mode::shorten); // the choices stay
@@ -164,7 +168,7 @@ TEST_F(SessionTest, ASessionCanGoAwayWhileItsRequestIsInFlight)
 {
     {
         auto session = makeSession();
-        m_server.enqueue(ScriptedReply(200).send(delta("Half")).pause(50).send(delta(" more") + finishStop));
+        m_server.enqueue(ScriptedReply(200).send(delta("Half")).hang());
         session->run(RewriteAction::rewrite());
         ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("Half")); }));
     }
