@@ -253,15 +253,17 @@ TEST_F(DefaultsStoreTest, ReaderNeverSeesAHalfWrittenFile)
             ++reads;
         }
     });
-    // Values of changing length, so a torn read could not parse.
-    for (int i = 0; i < 300; ++i)
-        store.setValue(u("payload"), QString(50 + (i * 37) % 4000, QLatin1Char(char('a' + i % 26))));
+    // Values of changing length, so a torn read could not parse. The writer goes
+    // on until the reader has really overlapped it, however it was scheduled.
+    int writes = 0;
+    for (; writes < 300 || (reads.load() < 50 && writes < 100000); ++writes)
+        store.setValue(u("payload"), QString(50 + (writes * 37) % 4000, QLatin1Char(char('a' + writes % 26))));
     done = true;
     reader.join();
 
-    EXPECT_GT(reads.load(), 10);
+    EXPECT_GE(reads.load(), 50);
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(store.stringValue(u("payload"))->size(), 50 + (299 * 37) % 4000);
+    EXPECT_EQ(store.stringValue(u("payload"))->size(), 50 + ((writes - 1) * 37) % 4000);
 }
 
 } // namespace
