@@ -50,11 +50,14 @@ const Values& values()
     return loaded;
 }
 
-// Keeps the message on one line whatever the bad value holds.
+// Keeps the message on one line whatever the bad value holds, and keeps a
+// password written into the value out of it.
 QString printable(const QString& text)
 {
     QString out = text;
     out.replace(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")), QStringLiteral("?"));
+    out.replace(QRegularExpression(QStringLiteral("^(\\s*[A-Za-z][A-Za-z0-9+.-]*://[^/?#@:]*):[^/?#]*@")),
+                QStringLiteral("\\1:***@"));
     return out;
 }
 
