@@ -113,19 +113,16 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
             return std::nullopt;
         CallError error;
         if (attribute == AX::position) {
-            AtspiPoint* point = atspi_component_get_position(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out());
+            const Owned<AtspiPoint> point(
+                atspi_component_get_position(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
             if (error || !point)
                 return std::nullopt;
-            const QPointF result(point->x, point->y);
-            g_free(point);
-            return result;
+            return QPointF(point->x, point->y);
         }
-        AtspiPoint* extent = atspi_component_get_size(component.get(), error.out());
+        const Owned<AtspiPoint> extent(atspi_component_get_size(component.get(), error.out()));
         if (error || !extent)
             return std::nullopt;
-        const QSizeF result(extent->x, extent->y);
-        g_free(extent);
-        return result;
+        return QSizeF(extent->x, extent->y);
     }
     if (attribute == AX::parent) {
         CallError error;
@@ -210,12 +207,11 @@ std::optional<TextRange> AtspiElement::selection() const
     if (error)
         return std::nullopt;
     if (selections > 0) {
-        AtspiRange* range = atspi_text_get_selection(iface.get(), 0, error.out());
+        const Owned<AtspiRange> range(atspi_text_get_selection(iface.get(), 0, error.out()));
         if (error || !range)
             return std::nullopt;
         start = std::min(range->start_offset, range->end_offset);
         end = std::max(range->start_offset, range->end_offset);
-        g_free(range);
     } else {
         start = end = atspi_text_get_caret_offset(iface.get(), error.out());
         if (error || start < 0)
@@ -309,12 +305,11 @@ std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
     const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
     Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
     CallError error;
-    AtspiRect* rect = atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out());
+    const Owned<AtspiRect> rect(
+        atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
     if (error || !rect)
         return std::nullopt;
-    const QRectF result(rect->x, rect->y, rect->width, rect->height);
-    g_free(rect);
-    return result;
+    return QRectF(rect->x, rect->y, rect->width, rect->height);
 }
 
 bool AtspiElement::isQtElement() const
