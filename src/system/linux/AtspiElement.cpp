@@ -89,8 +89,10 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
         return name.isEmpty() ? std::nullopt : std::optional<AXValue>(name);
     }
     if (attribute == AX::subrole) {
+        // A role that cannot be read counts as a password field: a call that timed
+        // out here must not let the field's text be read next.
         CallError error;
-        if (atspi_accessible_get_role(m_accessible, error.out()) == ATSPI_ROLE_PASSWORD_TEXT && !error)
+        if (atspi_accessible_get_role(m_accessible, error.out()) == ATSPI_ROLE_PASSWORD_TEXT || error)
             return QString(AX::secureTextFieldSubrole);
         return std::nullopt;
     }
