@@ -86,20 +86,14 @@ std::optional<QRect> extentsOf(AtspiAccessible* accessible)
     AtspiRect* r = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, &error);
     g_object_unref(component);
     if (error) {
+        // Handed over even on failure.
+        g_free(r);
         g_error_free(error);
         return std::nullopt;
     }
     const QRect result(r->x, r->y, r->width, r->height);
     g_free(r);
     return result;
-}
-
-bool runXdotool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
-           && process.exitCode() == 0;
 }
 
 } // namespace
@@ -228,7 +222,7 @@ ElementRef TargetApp::element(const QString& name) const
 
 bool TargetApp::focus(const QString& name, int timeoutMs)
 {
-    runXdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+    xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
                 QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("windowactivate"),
                 QStringLiteral("--sync")});
     const auto visible = visibleRect(name);
@@ -239,22 +233,30 @@ bool TargetApp::focus(const QString& name, int timeoutMs)
     return test::waitUntil([&] { return isFocused(name); }, timeoutMs);
 }
 
+bool xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
 bool clickAt(QPoint screenPoint)
 {
     // No --sync: it waits for a motion that never comes when the pointer is
     // already there. The server handles the move before the click anyway.
-    return runXdotool({QStringLiteral("mousemove"), QString::number(screenPoint.x()),
+    return xdotool({QStringLiteral("mousemove"), QString::number(screenPoint.x()),
                        QString::number(screenPoint.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
 bool typeText(const QString& text)
 {
-    return runXdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+    return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
 }
 
 bool pressKeys(const QString& keys)
 {
-    return runXdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+    return xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
 }
 
 } // namespace quillcraft::e2e

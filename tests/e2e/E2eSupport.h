@@ -68,6 +68,8 @@ private:
 };
 
 // Synthesised input through xdotool (XTest); each waits for xdotool to finish.
+// xdotool runs it with these arguments, for example {"keydown", "shift"}.
+bool xdotool(const QStringList& arguments);
 bool clickAt(QPoint screenPoint);
 bool typeText(const QString& text);
 // Key names as xdotool spells them, for example "ctrl+a" or "End".

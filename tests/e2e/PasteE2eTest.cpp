@@ -7,6 +7,7 @@
 
 #include "system/AX.h"
 #include "system/Accessibility.h"
+#include "system/KeySynthesizer.h"
 #include "system/Paste.h"
 #include "system/SystemClock.h"
 #include "system/linux/LinuxSystem.h"
@@ -14,7 +15,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -28,13 +28,6 @@ namespace {
 
 const QString original = QStringLiteral("Their going home 😀 now.");
 const QString customType = QStringLiteral("application/x-quillcraft-test");
-
-bool xdotool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(5000) && process.exitCode() == 0;
-}
 
 // Holds a key down until released or destroyed, so a failing test never leaves it held.
 class HeldKey final {
@@ -51,6 +44,28 @@ public:
 private:
     QString m_key;
     bool m_down;
+};
+
+// The real keys, counting how often a paste found a modifier still held.
+class WatchedKeys final : public KeySynthesizer {
+public:
+    explicit WatchedKeys(KeySynthesizer& keys)
+        : m_keys(keys)
+    {
+    }
+    bool isAvailable() const override { return m_keys.isAvailable(); }
+    bool modifiersHeld() const override
+    {
+        const bool held = m_keys.modifiersHeld();
+        heldAnswers += held ? 1 : 0;
+        return held;
+    }
+    KeySendResult send(SyntheticKey key) override { return m_keys.send(key); }
+
+    mutable int heldAnswers = 0;
+
+private:
+    KeySynthesizer& m_keys;
 };
 
 void offerUserContents()
@@ -136,10 +151,13 @@ TEST_P(PasteE2eTest, HeldModifierDelaysTheKeystrokeUntilReleased)
     ASSERT_TRUE(select({0, 5}));
     HeldKey shift(QStringLiteral("shift"));
     ASSERT_TRUE(shift.isDown());
+    WatchedKeys keys(system->keySynthesizer());
+    Paste watched{system->accessibility(), system->frontmostApp(), system->clipboard(), keys, clock};
     std::optional<Paste::Result> result;
-    paste.replaceSelection({0, 5, QStringLiteral("They're")}, Paste::Field{field, target.pid(), original},
-                           [&](Paste::Result r) { result = r; });
-    quillcraft::test::spin(300);
+    watched.replaceSelection({0, 5, QStringLiteral("They're")}, Paste::Field{field, target.pid(), original},
+                             [&](Paste::Result r) { result = r; });
+    // Released as soon as the paste has seen Shift held, well inside the time it waits.
+    ASSERT_TRUE(waitUntil([&] { return keys.heldAnswers > 0 || result.has_value(); }));
     EXPECT_FALSE(result.has_value()) << "Shift+Control+V would be another shortcut";
     EXPECT_EQ(target.text(lineField), original);
 

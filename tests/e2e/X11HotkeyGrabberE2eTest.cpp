@@ -8,7 +8,6 @@
 #include "system/Hotkey.h"
 #include "system/linux/X11HotkeyGrabber.h"
 
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -25,9 +24,7 @@ namespace {
 
 bool xdotoolKey(const QString& keys)
 {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-    return process.waitForFinished(10000) && process.exitCode() == 0;
+    return xdotool({QStringLiteral("key"), keys});
 }
 
 // Another X client, with a connection of its own.
