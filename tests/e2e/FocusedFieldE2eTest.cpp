@@ -230,6 +230,11 @@ TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
 {
     ASSERT_TRUE(focusField(lineField));
     ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+    // The key has reached the field before the other process looks.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto field = FocusedField::current(sources());
+        return field && field->selection() == TextRange{11, 0};
+    }));
     QProcess inspect;
     inspect.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect")});
     ASSERT_TRUE(inspect.waitForFinished(20000));
