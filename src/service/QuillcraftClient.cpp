@@ -53,6 +53,12 @@ RewriteFailure QuillcraftClient::stoppedEarly()
     return {RewriteFailure::Kind::server, QStringLiteral("The rewrite stopped early. Try again.")};
 }
 
+RewriteFailure QuillcraftClient::unreachable()
+{
+    return {RewriteFailure::Kind::offline,
+            QStringLiteral("Quillcraft is not reachable. Check your connection and try again.")};
+}
+
 RewriteFailure QuillcraftClient::failedGenerally()
 {
     return {RewriteFailure::Kind::server, genericMessage()};
@@ -70,10 +76,7 @@ std::unique_ptr<RewriteTask> QuillcraftClient::rewrite(const QString& text, cons
                                                        RewriteTask::CompletionHandler onDone) const
 {
     if (!m_network) {
-        return std::make_unique<RewriteTask>(
-            RewriteFailure{RewriteFailure::Kind::offline,
-                           QStringLiteral("Quillcraft is not reachable. Check your connection and try again.")},
-            std::move(onDone));
+        return std::make_unique<RewriteTask>(unreachable(), std::move(onDone));
     }
     QUrl url = m_origin;
     url.setPath(QStringLiteral("/api/rewriter/v4"));

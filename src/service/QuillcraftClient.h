@@ -38,6 +38,8 @@ public:
     static constexpr qsizetype maxRewriteLength = 1024 * 1024; // UTF-16 units of accumulated text
 
     static RewriteFailure stoppedEarly();
+    // The request could not be sent or no reply head came back.
+    static RewriteFailure unreachable();
     // Every other error while a rewrite runs (a dropped connection, a reply
     // beyond the bounds above).
     static RewriteFailure failedGenerally();

@@ -171,8 +171,7 @@ void RewriteTask::conclude()
         if (error != QNetworkReply::NoError) {
             // Nothing came back: not connected, refused, timed out before the head.
             qCDebug(lcService) << "Rewrite request got no reply:" << error;
-            complete(RewriteFailure{RewriteFailure::Kind::offline,
-                                    QStringLiteral("Quillcraft is not reachable. Check your connection and try again.")});
+            complete(QuillcraftClient::unreachable());
         } else {
             complete(QuillcraftClient::failure(0, m_errorBody));
         }
