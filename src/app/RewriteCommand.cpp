@@ -197,6 +197,19 @@ std::optional<QString> readInput(const std::optional<QString>& path)
     return text;
 }
 
+// The service's text must not drive the terminal: control characters
+// (escape sequences, carriage returns) are left out.
+QString printable(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
+            out += c;
+    }
+    return out;
+}
+
 // Shows the text on a terminal while it streams. The text only ever grows at
 // its end, so printing what was appended keeps the screen right even across
 // line breaks; leading white space is held back because the result is trimmed.
@@ -221,19 +234,6 @@ private:
                 return i;
         }
         return -1;
-    }
-
-    // The service's text must not drive the terminal: control characters
-    // (escape sequences, carriage returns) are left out.
-    static QString printable(const QString& text)
-    {
-        QString out;
-        out.reserve(text.size());
-        for (const QChar c : text) {
-            if (c.category() != QChar::Other_Control || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
-                out += c;
-        }
-        return out;
     }
 
     qsizetype m_printed = 0;
@@ -273,7 +273,8 @@ int runRewriteCommand(int argc, char** argv)
         const RewriteFailure failure = std::holds_alternative<RewriteFailure>(outcome)
             ? std::get<RewriteFailure>(outcome)
             : QuillcraftClient::failedGenerally();
-        CommandLine::printError(failure.message);
+        // The message may be the service's own text.
+        CommandLine::printError(printable(failure.message));
         QCoreApplication::exit(exitStatus(failure.kind));
     };
     const std::unique_ptr<RewriteTask> task =

@@ -101,6 +101,9 @@ TEST_F(RewriteCommandTest, EachFailureHasItsExitStatus)
         {ScriptedReply(200).chunked().send(twoWords.left(40)).pause(20).drop(), 4, "The rewrite failed. Try again."},
         {ScriptedReply(413), 5, "That selection is too long."},
         {ScriptedReply(429).send("Slow down."), 6, "Slow down."},
+        // The service's words cannot drive the terminal.
+        {ScriptedReply(200).send("data: {\"type\":\"error\",\"errorText\":\"Busy\\u001b[2J now.\"}\n"), 4,
+         "Busy[2J now."},
         {ScriptedReply(429).send(R"({"error":"login_required"})"), 7,
          "You used today's 10 guest rewrites. Sign in free for 40 a day."},
         {ScriptedReply(429).send(R"({"error":"daily_limit_exceeded"})"), 8,
