@@ -55,7 +55,16 @@ void Hotkey::onPressed(quint32 id)
     // The press arrives inside the native event filter: run the action from the
     // event loop instead, where it may open windows and call other applications.
     QMetaObject::invokeMethod(
-        this, [this] { if (m_registered && m_action) m_action(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (!m_registered || !m_action)
+                return;
+            // The action may end this hot key (Escape ends the drag that owns it),
+            // which must not destroy the action while it runs.
+            const std::function<void()> action = m_action;
+            action();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace quillcraft

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 using namespace quillcraft;
@@ -78,6 +80,25 @@ TEST(HotkeyTest, UnregisteredOrDestroyedHotkeyDoesNothing)
     grabber.press(Hotkey::defaultCombination());
     runQueued();
     EXPECT_EQ(runs, 0);
+}
+
+TEST(HotkeyTest, ActionMayDestroyItsOwnHotkey)
+{
+    // Escape during a badge drag ends the drag, and the drag's hot key with it.
+    FakeGrabber grabber;
+    const QString note = QStringLiteral("drag cancelled");
+    QString seen;
+    std::unique_ptr<Hotkey> hotkey;
+    hotkey = std::make_unique<Hotkey>(grabber, Hotkey::escapeId, [&hotkey, &seen, note] {
+        hotkey.reset();
+        seen = note; // the action's own state, still in use after its hot key is gone
+    });
+    ASSERT_TRUE(hotkey->registerShortcut(escape));
+    grabber.press(escape);
+    runQueued();
+    EXPECT_FALSE(hotkey);
+    EXPECT_EQ(seen, note);
+    EXPECT_TRUE(grabber.grabs.isEmpty());
 }
 
 TEST(HotkeyTest, ShortcutHeldElsewhereIsRefusedAndLeavesNothingBehind)
