@@ -45,12 +45,6 @@ std::optional<qint64> integerValue(const QJsonValue& value)
     return static_cast<qint64>(number);
 }
 
-bool splitsSurrogatePair(const QString& text, qint64 offset)
-{
-    return offset > 0 && offset < text.size() && text.at(offset - 1).isHighSurrogate()
-        && text.at(offset).isLowSurrogate();
-}
-
 QList<Suggestion> decodeSuggestions(const QJsonValue& value)
 {
     QList<Suggestion> kept;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringView>
 #include <QtGlobal>
 
 namespace quillcraft {
@@ -19,5 +20,13 @@ struct TextRange final {
 
     bool operator==(const TextRange&) const = default;
 };
+
+// Whether offset falls between the two halves of a surrogate pair, where no edit
+// or range may begin or end.
+inline bool splitsSurrogatePair(QStringView text, qint64 offset)
+{
+    return offset > 0 && offset < text.size() && text.at(offset - 1).isHighSurrogate()
+        && text.at(offset).isLowSurrogate();
+}
 
 } // namespace quillcraft

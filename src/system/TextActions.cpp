@@ -124,9 +124,9 @@ TextRange lintWindow(const QString& text, qint64 caret, qint64 limit)
             end = start + p;
     }
     // The checker must not get half a character at either edge; shrinking keeps the limit.
-    if (start > 0 && text.at(start).isLowSurrogate() && text.at(start - 1).isHighSurrogate() && start < end)
+    if (start < end && splitsSurrogatePair(text, start))
         ++start;
-    if (end < length && text.at(end).isLowSurrogate() && text.at(end - 1).isHighSurrogate() && end > start)
+    if (end > start && splitsSurrogatePair(text, end))
         --end;
     return {start, end - start};
 }
