@@ -114,6 +114,13 @@ void traceMappings()
     QFile smaps(QStringLiteral("/proc/self/smaps"));
     if (!smaps.open(QIODevice::ReadOnly))
         return;
+    QFile rollup(QStringLiteral("/proc/self/smaps_rollup"));
+    if (rollup.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : rollup.readAll().split('\n')) {
+            if (line.startsWith("Rss:") || line.startsWith("Anonymous:") || line.startsWith("Pss_File:"))
+                std::fprintf(stderr, "  %s\n", line.simplified().constData());
+        }
+    }
     QMap<QByteArray, double> byName;
     QByteArray name;
     for (const QByteArray& line : smaps.readAll().split('\n')) {
@@ -127,7 +134,7 @@ void traceMappings()
     for (auto it = byName.cbegin(); it != byName.cend(); ++it)
         sorted.append({ it.value(), it.key() });
     std::sort(sorted.begin(), sorted.end(), std::greater<>());
-    for (qsizetype i = 0; i < std::min<qsizetype>(sorted.size(), 12); ++i)
+    for (qsizetype i = 0; i < std::min<qsizetype>(sorted.size(), 20); ++i)
         std::fprintf(stderr, "  %7.1f MiB %s\n", sorted[i].first, sorted[i].second.constData());
 }
 

@@ -6,7 +6,8 @@
 
 #include <QFile>
 
-#include <cstdlib>
+#include <sys/mman.h>
+
 #include <utility>
 
 namespace quillcraft {
@@ -39,29 +40,34 @@ private:
     JSStringRef m_ref;
 };
 
-struct FreeDeleter {
-    void operator()(void* block) const { std::free(block); }
+// The engine's file mapped instead of copied: its pages stay clean copies of
+// the file, which can be dropped once the module is compiled and are read
+// again if ever touched. JavaScriptCore's array buffer deallocator unmaps it.
+struct Mapping {
+    void* address = nullptr;
+    size_t size = 0;
+
+    static void unmap(void*, void* context)
+    {
+        const std::unique_ptr<Mapping> mapping(static_cast<Mapping*>(context));
+        munmap(mapping->address, mapping->size);
+    }
 };
 
-// The whole file in one block of unmanaged memory, or null.
-std::unique_ptr<void, FreeDeleter> readBytes(const QString& path, size_t& size)
+std::unique_ptr<Mapping> mapFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
         return nullptr;
-    size = size_t(file.size());
-    std::unique_ptr<void, FreeDeleter> block(std::malloc(size));
-    if (!block)
+    auto mapping = std::make_unique<Mapping>();
+    mapping->size = size_t(file.size());
+    // Private and writable so a stray write into the buffer copies a page
+    // instead of faulting; the file itself is never changed.
+    void* address = mmap(nullptr, mapping->size, PROT_READ | PROT_WRITE, MAP_PRIVATE, file.handle(), 0);
+    if (address == MAP_FAILED)
         return nullptr;
-    auto* bytes = static_cast<char*>(block.get());
-    size_t done = 0;
-    while (done < size) {
-        const qint64 n = file.read(bytes + done, qint64(size - done));
-        if (n <= 0)
-            return nullptr;
-        done += size_t(n);
-    }
-    return block;
+    mapping->address = address;
+    return mapping;
 }
 
 std::optional<QString> readText(const QString& path)
@@ -98,6 +104,11 @@ struct HarperEngine::Js {
     JSObjectRef candidate = nullptr;
     // The same object once setup fulfilled.
     JSObjectRef bridge = nullptr;
+    // The engine's bytes, protected until setup settles so that their mapping
+    // is certainly still there when its pages are dropped.
+    JSObjectRef wasm = nullptr;
+    void* wasmAddress = nullptr;
+    size_t wasmSize = 0;
 
     Js()
     {
@@ -113,6 +124,8 @@ struct HarperEngine::Js {
     {
         if (candidate)
             JSValueUnprotect(context, candidate);
+        if (wasm)
+            JSValueUnprotect(context, wasm);
         JSGlobalContextRelease(context);
         JSClassRelease(callbackClass);
     }
@@ -218,15 +231,20 @@ void HarperEngine::load()
     m_js = std::make_unique<Js>();
     const QString folder = m_resources + QLatin1Char('/');
 
-    size_t size = 0;
-    std::unique_ptr<void, FreeDeleter> wasm = readBytes(folder + QStringLiteral("harper.wasm"), size);
+    std::unique_ptr<Mapping> wasm = mapFile(folder + QStringLiteral("harper.wasm"));
     if (!wasm)
         return loadFailed("harper.wasm cannot be read");
+    // From here on only the buffer's deallocator unmaps it, even when the
+    // buffer cannot be made (JavaScriptCore has taken the bytes by then).
+    Mapping* mapping = wasm.release();
     JSObjectRef buffer = JSObjectMakeArrayBufferWithBytesNoCopy(
-        m_js->context, wasm.get(), size, [](void* bytes, void*) { std::free(bytes); }, nullptr, nullptr);
+        m_js->context, mapping->address, mapping->size, &Mapping::unmap, mapping, nullptr);
     if (!buffer)
         return loadFailed("the engine's bytes cannot be handed over");
-    wasm.release(); // the array buffer's deallocator frees it now
+    JSValueProtect(m_js->context, buffer);
+    m_js->wasm = buffer;
+    m_js->wasmAddress = mapping->address;
+    m_js->wasmSize = mapping->size;
     {
         JsString name("__harperWasm");
         JSObjectSetProperty(m_js->context, m_js->global(), name.get(), buffer, kJSPropertyAttributeNone, nullptr);
@@ -287,8 +305,7 @@ void HarperEngine::setupSettled(bool fulfilled)
         JSValueUnprotect(m_js->context, m_js->candidate);
         m_js->candidate = nullptr;
     }
-    m_js->evaluate(QStringLiteral("delete globalThis.__harperWasm"), "quillcraft");
-    JSGarbageCollect(m_js->context);
+    releaseWasm();
     const bool ready = !m_failed;
     QMetaObject::invokeMethod(
         m_replyContext,
@@ -298,6 +315,22 @@ void HarperEngine::setupSettled(bool fulfilled)
         },
         Qt::QueuedConnection);
     scheduleDrain();
+}
+
+// The module is compiled by now and JavaScriptCore may keep the buffer for a
+// long while (a collection is only a hint), so its pages are dropped here:
+// they are clean copies of the file and would be read again if ever touched.
+void HarperEngine::releaseWasm()
+{
+    if (!m_js->wasm)
+        return;
+    // A detached buffer no longer owns the mapping, which may be gone.
+    if (JSObjectGetArrayBufferBytesPtr(m_js->context, m_js->wasm, nullptr) == m_js->wasmAddress)
+        madvise(m_js->wasmAddress, m_js->wasmSize, MADV_DONTNEED);
+    JSValueUnprotect(m_js->context, m_js->wasm);
+    m_js->wasm = nullptr;
+    m_js->evaluate(QStringLiteral("delete globalThis.__harperWasm"), "quillcraft");
+    JSGarbageCollect(m_js->context);
 }
 
 void HarperEngine::request(QString text, HarperChecker::Completion completion)

@@ -34,6 +34,7 @@ private:
     void loadFailed(const char* reason);
     void settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
     void setupSettled(bool fulfilled);
+    void releaseWasm();
     void lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
     void scheduleDrain();
     void drain();
