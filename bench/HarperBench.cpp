@@ -34,7 +34,10 @@ constexpr int editChecks = 9;
 
 // English with mistakes of several kinds (about one finding per sentence).
 // Every sentence of every text is new, so that no check is answered from the
-// engine's cache; the words differ from those the engine warms up with.
+// engine's cache (which remembers sentences); the words differ from those the
+// engine warms up with. Denser in mistakes than ordinary writing, but the
+// engine's cost hardly depends on that: the same texts without mistakes, and
+// ordinary prose, all cost about 30 ms of CPU per fresh 1000 characters.
 QString freshText(int seed, qsizetype size)
 {
     static const char* const openings[] = {
