@@ -51,7 +51,7 @@ if [ "${1-}" = "--inside-bus" ]; then
 fi
 
 [ $# -gt 0 ] || { echo "usage: session.sh command [argument...]" >&2; exit 2; }
-for tool in Xvfb dbus-run-session dbus-send openbox xprop; do
+for tool in Xvfb dbus-run-session dbus-send openbox xprop xdotool; do
     command -v "$tool" >/dev/null || fail "$tool is not installed (see scripts/packages.txt)."
 done
 
