@@ -335,6 +335,11 @@ void HarperEngine::releaseWasm()
 
 void HarperEngine::request(QString text, HarperChecker::Completion completion)
 {
+    // Failed for good: every request is answered, none waits to replace another.
+    if (m_failed) {
+        answer(std::move(completion), {});
+        return;
+    }
     if (m_pending)
         release(std::move(m_pending->completion));
     m_pending = Pending { std::move(text), std::move(completion) };

@@ -94,7 +94,7 @@ TEST(HarperCheckerCommand, CleanStandardInputExitsZero)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
     const CommandRun json = runCheck({ QStringLiteral("--json"), QStringLiteral("-") }, "This sentence is fine.\n");
-    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.status, 0) << json.err.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array(), QJsonArray());
 }
 
