@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -98,7 +99,9 @@ TEST_F(RewriteCommandTest, EachFailureHasItsExitStatus)
         const char* message;
     } cases[] = {
         {ScriptedReply(500).send("oops"), 4, "The rewrite failed. Try again."},
-        {ScriptedReply(200).chunked().send(twoWords.left(40)).pause(20).drop(), 4, "The rewrite failed. Try again."},
+        // Qt reports a connection closed inside a chunked body either as an error or as the
+        // end of a stream that never finished; both are server failures.
+        {ScriptedReply(200).chunked().send(twoWords.left(40)).pause(20).drop(), 4, nullptr},
         {ScriptedReply(413), 5, "That selection is too long."},
         {ScriptedReply(429).send("Slow down."), 6, "Slow down."},
         // The service's words cannot drive the terminal.
@@ -112,9 +115,16 @@ TEST_F(RewriteCommandTest, EachFailureHasItsExitStatus)
     for (const auto& c : cases) {
         m_server.enqueue(c.reply);
         const Outcome outcome = run({}, "Some text.");
-        EXPECT_EQ(outcome.status, c.status) << c.message;
-        EXPECT_EQ(outcome.out, "") << c.message;
-        EXPECT_EQ(outcome.err, QByteArray("quillcraft: ") + c.message + "\n");
+        const char* label = c.message ? c.message : "dropped connection";
+        EXPECT_EQ(outcome.status, c.status) << label;
+        EXPECT_EQ(outcome.out, "") << label;
+        if (c.message) {
+            EXPECT_EQ(outcome.err, QByteArray("quillcraft: ") + c.message + "\n");
+        } else {
+            EXPECT_THAT(outcome.err.toStdString(),
+                        testing::AnyOf("quillcraft: The rewrite failed. Try again.\n",
+                                       "quillcraft: The rewrite stopped early. Try again.\n"));
+        }
     }
 
     const Outcome offline = run({}, "Some text.", LoopbackHttpServer::closedOrigin());
