@@ -176,9 +176,11 @@ private:
     QList<Finding> m_findings;
 };
 
-QString formatLines(const QList<Input>& inputs, const QList<Finding>& findings)
+// Calls `visit(name, line, column, issue)` for each finding, in order; line
+// positions are indexed once per input.
+template <typename Visit>
+void forEachPositioned(const QList<Input>& inputs, const QList<Finding>& findings, Visit visit)
 {
-    QString out;
     std::optional<LineIndex> index;
     qsizetype indexed = -1;
     for (const Finding& finding : findings) {
@@ -186,39 +188,38 @@ QString formatLines(const QList<Input>& inputs, const QList<Finding>& findings)
             index.emplace(inputs.at(finding.input).text);
             indexed = finding.input;
         }
-        const TextIssue& issue = finding.issue;
-        const auto [line, column] = index->position(qsizetype(issue.location));
+        const auto [line, column] = index->position(qsizetype(finding.issue.location));
+        visit(inputs.at(finding.input).name, line, column, finding.issue);
+    }
+}
+
+QString formatLines(const QList<Input>& inputs, const QList<Finding>& findings)
+{
+    QString out;
+    forEachPositioned(inputs, findings, [&out](const QString& name, auto line, auto column, const TextIssue& issue) {
         QStringList labels;
         for (const Suggestion& suggestion : issue.suggestions)
             labels << oneLine(issue.label(suggestion));
         out += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
-                   .arg(inputs.at(finding.input).name)
+                   .arg(name)
                    .arg(line)
                    .arg(column)
                    .arg(issue.kind, oneLine(issue.message), labels.join(QLatin1String(", ")));
-    }
+    });
     return out;
 }
 
 QString formatJson(const QList<Input>& inputs, const QList<Finding>& findings)
 {
     QJsonArray array;
-    std::optional<LineIndex> index;
-    qsizetype indexed = -1;
-    for (const Finding& finding : findings) {
-        if (finding.input != indexed) {
-            index.emplace(inputs.at(finding.input).text);
-            indexed = finding.input;
-        }
-        const TextIssue& issue = finding.issue;
-        const auto [line, column] = index->position(qsizetype(issue.location));
+    forEachPositioned(inputs, findings, [&array](const QString& name, auto line, auto column, const TextIssue& issue) {
         QJsonArray suggestions;
         for (const Suggestion& suggestion : issue.suggestions) {
             suggestions.append(QJsonObject { { QStringLiteral("kind"), Suggestion::rawValue(suggestion.kind) },
                 { QStringLiteral("text"), suggestion.text } });
         }
         array.append(QJsonObject {
-            { QStringLiteral("file"), inputs.at(finding.input).name },
+            { QStringLiteral("file"), name },
             { QStringLiteral("line"), qint64(line) },
             { QStringLiteral("column"), qint64(column) },
             { QStringLiteral("location"), issue.location },
@@ -228,7 +229,7 @@ QString formatJson(const QList<Input>& inputs, const QList<Finding>& findings)
             { QStringLiteral("problemText"), issue.problemText },
             { QStringLiteral("suggestions"), suggestions },
         });
-    }
+    });
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
