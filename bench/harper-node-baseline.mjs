@@ -1,7 +1,8 @@
 // The benchmark's baseline: the same engine files (harper.js glue, polyfills
 // only where Node lacks something, our bridge) run by Node on the same texts.
 // Usage: node harper-node-baseline.mjs RESOURCE_DIR TEXTS_JSON
-// TEXTS_JSON: {"first": text, "checks": [{"size": name, "text": text}, ...], "rssAfter": n}.
+// TEXTS_JSON: {"first": text, "checks": [{"size": name, "text": text}, ...], "rssAfter": n,
+//   "idleMs": pause before reading memory after check n}.
 // Prints one JSON object: times and CPU times in ms per size, resident memory in MiB.
 import fs from "node:fs";
 import path from "node:path";
@@ -43,7 +44,9 @@ for (const [index, check] of texts.checks.entries()) {
   const result = await timed(check.text);
   (times[check.size] ??= []).push(result.ms);
   (cpu[check.size] ??= []).push(result.cpu);
-  if (index + 1 === texts.rssAfter)
+  if (index + 1 === texts.rssAfter) {
+    await new Promise((resolve) => setTimeout(resolve, texts.idleMs));
     rssAfterChecks = mib();
+  }
 }
 console.log(JSON.stringify({ setupMs, firstMs: first.ms, firstCpuMs: first.cpu, times, cpu, findings, rssAfterSetup, rssAfterChecks }));

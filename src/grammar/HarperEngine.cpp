@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <dlfcn.h>
 #include <sys/mman.h>
 
 #include <utility>
@@ -68,6 +69,22 @@ std::unique_ptr<Mapping> mapFile(const QString& path)
         return nullptr;
     mapping->address = address;
     return mapping;
+}
+
+// JSGarbageCollect is only a hint: the last check's text, findings and the
+// engine's wrappers would stay resident until the collector's own timer runs,
+// which on a quiet desktop can be a long while. A full collection of this small
+// heap takes about a millisecond. Its synchronous entry point is exported but
+// missing from the public headers, hence the lookup, with the hint as fallback.
+void collectGarbage(JSContextRef context)
+{
+    using Collect = void (*)(JSContextRef);
+    static const auto synchronous
+        = reinterpret_cast<Collect>(dlsym(RTLD_DEFAULT, "JSSynchronousGarbageCollectForDebugging"));
+    if (synchronous)
+        synchronous(context);
+    else
+        JSGarbageCollect(context);
 }
 
 std::optional<QString> readText(const QString& path)
@@ -330,7 +347,7 @@ void HarperEngine::releaseWasm()
     JSValueUnprotect(m_js->context, m_js->wasm);
     m_js->wasm = nullptr;
     m_js->evaluate(QStringLiteral("delete globalThis.__harperWasm"), "quillcraft");
-    JSGarbageCollect(m_js->context);
+    collectGarbage(m_js->context);
 }
 
 void HarperEngine::request(QString text, HarperChecker::Completion completion)
@@ -364,8 +381,14 @@ void HarperEngine::scheduleDrain()
 
 void HarperEngine::drain()
 {
-    if (m_busy || !m_pending)
+    if (m_busy)
         return;
+    if (!m_pending) {
+        // Idle: collect now rather than keep the last check's garbage around.
+        if (std::exchange(m_garbage, false) && m_js)
+            collectGarbage(m_js->context);
+        return;
+    }
     if (!m_js || !m_js->bridge) {
         // Still loading: the request waits for setup to settle.
         if (!m_failed)
@@ -393,6 +416,7 @@ void HarperEngine::drain()
 void HarperEngine::lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json)
 {
     m_busy = false;
+    m_garbage = true;
     QList<TextIssue> issues;
     if (fulfilled && json)
         issues = TextIssue::decodeHarper(*json, settlement.text);

@@ -49,6 +49,8 @@ private:
     bool m_failed = false;
     bool m_busy = false;
     bool m_drainScheduled = false;
+    // A check ran since the last collection.
+    bool m_garbage = false;
     std::optional<Pending> m_pending;
 };
 
