@@ -8,8 +8,13 @@
 #include "system/Hotkey.h"
 #include "system/linux/X11HotkeyGrabber.h"
 
+#include <QProcess>
+
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 // Last: Xlib's macros (None, Bool, ...) would break the headers above.
 #include <X11/Xlib.h>
@@ -45,15 +50,26 @@ public:
     // Grabs Control+Alt+R with these extra lock modifiers; false when refused.
     bool grab(unsigned int lockModifiers)
     {
+        return grabKeycode(XKeysymToKeycode(m_display, XK_r), lockModifiers);
+    }
+    // The same on this key code.
+    bool grabKeycode(KeyCode keycode, unsigned int lockModifiers)
+    {
         m_failed = false;
         XErrorHandler previous = XSetErrorHandler(&OtherClient::onError);
-        XGrabKey(m_display, XKeysymToKeycode(m_display, XK_r), ControlMask | Mod1Mask | lockModifiers,
-                 DefaultRootWindow(m_display), False, GrabModeAsync, GrabModeAsync);
+        XGrabKey(m_display, keycode, ControlMask | Mod1Mask | lockModifiers, DefaultRootWindow(m_display), False,
+                 GrabModeAsync, GrabModeAsync);
         XSync(m_display, False);
         XSetErrorHandler(previous);
         return !m_failed;
     }
+    void ungrabKeycode(KeyCode keycode)
+    {
+        XUngrabKey(m_display, keycode, ControlMask | Mod1Mask, DefaultRootWindow(m_display));
+        XSync(m_display, False);
+    }
     bool isOpen() const { return m_display != nullptr; }
+    Display* display() const { return m_display; }
 
 private:
     static int onError(Display*, XErrorEvent*)
@@ -64,6 +80,64 @@ private:
     static inline bool m_failed = false; // Xlib's handler takes no user data; this test is single-threaded
 
     Display* m_display;
+};
+
+// Moves the R key to a key code that had no symbols, as a layout switch can;
+// puts everything back when it goes (the X server outlives the test).
+class MovedKey final {
+public:
+    explicit MovedKey(Display* display)
+        : m_display(display)
+    {
+        m_from = XKeysymToKeycode(display, XK_r);
+        int first = 0;
+        int last = 0;
+        XDisplayKeycodes(display, &first, &last);
+        int perCode = 0;
+        KeySym* map = XGetKeyboardMapping(display, KeyCode(first), last - first + 1, &perCode);
+        if (!map || m_from == 0)
+            return;
+        for (int code = last; code >= first && m_to == 0; --code) {
+            const KeySym* syms = map + (code - first) * perCode;
+            if (std::all_of(syms, syms + perCode, [](KeySym sym) { return sym == NoSymbol; }))
+                m_to = KeyCode(code);
+        }
+        m_perCode = perCode;
+        m_original.assign(map + (m_from - first) * perCode, map + (m_from - first + 1) * perCode);
+        XFree(map);
+        if (m_to == 0)
+            return;
+        std::vector<KeySym> moved(size_t(m_perCode), NoSymbol);
+        moved[0] = XK_r;
+        moved[1] = XK_R;
+        std::vector<KeySym> left(size_t(m_perCode), NoSymbol);
+        left[0] = XK_F20;
+        XChangeKeyboardMapping(display, m_to, m_perCode, moved.data(), 1);
+        XChangeKeyboardMapping(display, m_from, m_perCode, left.data(), 1);
+        XSync(display, False);
+    }
+    ~MovedKey()
+    {
+        if (m_to == 0)
+            return;
+        std::vector<KeySym> empty(size_t(m_perCode), NoSymbol);
+        XChangeKeyboardMapping(m_display, m_from, m_perCode, m_original.data(), 1);
+        XChangeKeyboardMapping(m_display, m_to, m_perCode, empty.data(), 1);
+        XSync(m_display, False);
+    }
+    MovedKey(const MovedKey&) = delete;
+    MovedKey& operator=(const MovedKey&) = delete;
+
+    bool isMoved() const { return m_to != 0; }
+    KeyCode from() const { return m_from; }
+    KeyCode to() const { return m_to; }
+
+private:
+    Display* m_display;
+    KeyCode m_from = 0;
+    KeyCode m_to = 0;
+    int m_perCode = 0;
+    std::vector<KeySym> m_original;
 };
 
 } // namespace
@@ -122,4 +196,61 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutHeldByAnotherClientIsRefusedWithoutPartial
     // A second registration while we hold it: another client is refused.
     OtherClient late;
     EXPECT_FALSE(late.grab(0));
+}
+
+TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsItsKeyToAnotherKeyCode)
+{
+    X11HotkeyGrabber grabber;
+    int presses = 0;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [&] { ++presses; });
+    ASSERT_TRUE(hotkey.registerShortcut());
+
+    OtherClient other;
+    ASSERT_TRUE(other.isOpen());
+    MovedKey moved(other.display());
+    ASSERT_TRUE(moved.isMoved()) << "the keyboard mapping has no free key code";
+
+    // xdotool presses the key code R sits on now; until the mapping change has
+    // reached us that press goes to nobody.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            xdotoolKey(QStringLiteral("ctrl+alt+r"));
+            spin(100);
+            return presses > 0;
+        },
+        5000));
+    // The old key code, another key now, is no longer held.
+    EXPECT_TRUE(other.grabKeycode(moved.from(), 0));
+    other.ungrabKeycode(moved.from());
+}
+
+namespace {
+
+bool setLayout(const QString& layout)
+{
+    QProcess process;
+    process.start(QStringLiteral("setxkbmap"), {layout});
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+// A layout switch the way desktops make one: Q moves to where A was.
+TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsALayoutSwitch)
+{
+    X11HotkeyGrabber grabber;
+    int presses = 0;
+    QObject::connect(&grabber, &HotkeyGrabber::pressed, [&](quint32 id) { presses += id == 7 ? 1 : 0; });
+    ASSERT_TRUE(grabber.grab(7, KeyCombination{Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier}));
+    ASSERT_TRUE(setLayout(QStringLiteral("fr")));
+    struct Restore {
+        ~Restore() { setLayout(QStringLiteral("us")); }
+    } restore;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            xdotoolKey(QStringLiteral("ctrl+alt+q"));
+            spin(100);
+            return presses > 0;
+        },
+        5000));
 }

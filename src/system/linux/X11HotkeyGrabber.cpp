@@ -7,6 +7,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/keysym.h>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace quillcraft {
@@ -38,10 +40,35 @@ KeySym keysymFor(Qt::Key key)
     }
 }
 
+// XKeysymToKeycode's answer (the lowest key code in the lowest column holding
+// `keysym`), but read from the server: Xlib's cached map goes stale after a
+// mapping change because Qt, not Xlib, reads the notifications.
+KeyCode keycodeFor(Display* display, KeySym keysym)
+{
+    int first = 0;
+    int last = 0;
+    XDisplayKeycodes(display, &first, &last);
+    int perCode = 0;
+    KeySym* map = XGetKeyboardMapping(display, KeyCode(first), last - first + 1, &perCode);
+    if (!map)
+        return 0;
+    KeyCode found = 0;
+    for (int column = 0; column < perCode && found == 0; ++column) {
+        for (int code = first; code <= last; ++code) {
+            if (map[(code - first) * perCode + column] == keysym) {
+                found = KeyCode(code);
+                break;
+            }
+        }
+    }
+    XFree(map);
+    return found;
+}
+
 // The modifier bit (Mod1..Mod5) that a modifier key sits on, or fallback.
 unsigned int modifierMaskOf(Display* display, KeySym keysym, unsigned int fallback)
 {
-    const KeyCode keycode = XKeysymToKeycode(display, keysym);
+    const KeyCode keycode = keycodeFor(display, keysym);
     XModifierKeymap* map = XGetModifierMapping(display);
     if (!map || keycode == 0) {
         if (map)
@@ -63,8 +90,11 @@ unsigned int modifierMaskOf(Display* display, KeySym keysym, unsigned int fallba
 
 struct Grab {
     quint32 id;
-    unsigned int keycode;
-    unsigned int modifiers;
+    KeyCombination combination;
+    // Derived from the combination with the keyboard mapping of the time;
+    // keycode 0 while the mapping has no key for it.
+    unsigned int keycode = 0;
+    unsigned int modifiers = 0;
 };
 
 } // namespace
@@ -77,6 +107,23 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
     unsigned int superMask = Mod4Mask;
     std::array<unsigned int, 4> lockVariants{};
     std::vector<Grab> grabs;
+    bool remapScheduled = false;
+    // The first event number of the keyboard extension, -1 without it.
+    int xkbEventBase = -1;
+
+    void readModifierMapping()
+    {
+        altMask = modifierMaskOf(display, XK_Alt_L, Mod1Mask);
+        superMask = modifierMaskOf(display, XK_Super_L, Mod4Mask);
+        const unsigned int numLock = modifierMaskOf(display, XK_Num_Lock, Mod2Mask);
+        lockVariants = {0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock};
+    }
+
+    unsigned int keycodeOf(Qt::Key key) const
+    {
+        const KeySym keysym = keysymFor(key);
+        return keysym == NoSymbol ? 0 : keycodeFor(display, keysym);
+    }
 
     unsigned int modifierBits(Qt::KeyboardModifiers modifiers) const
     {
@@ -94,18 +141,93 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
 
     void ungrabAllVariants(const Grab& grab)
     {
+        if (grab.keycode == 0)
+            return;
         X11ErrorScope scope(display);
         for (unsigned int lock : lockVariants)
             XUngrabKey(display, static_cast<int>(grab.keycode), grab.modifiers | lock, root);
     }
 
+    // Grabs every lock variant or none. Without all of them the shortcut dies
+    // as soon as Num Lock or Caps Lock is on.
+    bool grabAllVariants(const Grab& grab)
+    {
+        bool refused = false;
+        {
+            X11ErrorScope scope(display);
+            for (unsigned int lock : lockVariants)
+                XGrabKey(display, static_cast<int>(grab.keycode), grab.modifiers | lock, root, False, GrabModeAsync,
+                         GrabModeAsync);
+            if (scope.failed()) {
+                refused = true;
+                if (scope.errorCode() == BadAccess && scope.requestCode() == X_GrabKey)
+                    qCInfo(lcLinux) << "Another program holds the shortcut (BadAccess on X_GrabKey)";
+                else
+                    qCWarning(lcLinux) << "Grabbing the shortcut failed with X error" << scope.errorCode()
+                                       << "on request" << scope.requestCode();
+            }
+        }
+        // Some variants may have been granted before one was refused.
+        if (refused)
+            ungrabAllVariants(grab);
+        return !refused;
+    }
+
+    // After a layout switch the shortcut's key may sit on another key code and
+    // Alt, Super or Num Lock on other modifier bits: the old grabs would catch
+    // the wrong key and miss the right one.
+    void remap()
+    {
+        for (const Grab& grab : grabs)
+            ungrabAllVariants(grab);
+        readModifierMapping();
+        for (Grab& grab : grabs) {
+            grab.keycode = keycodeOf(grab.combination.key);
+            grab.modifiers = modifierBits(grab.combination.modifiers);
+            if (grab.keycode == 0 || !grabAllVariants(grab)) {
+                // Retried at the next mapping change; until then the key does nothing.
+                qCInfo(lcLinux) << "A shortcut is inactive under the new keyboard mapping";
+                grab.keycode = 0;
+            }
+        }
+    }
+
+    void mappingChanged()
+    {
+        // A layout switch sends several; one re-grab after the burst does.
+        if (std::exchange(remapScheduled, true))
+            return;
+        QMetaObject::invokeMethod(
+            q,
+            [this] {
+                remapScheduled = false;
+                remap();
+            },
+            Qt::QueuedConnection);
+    }
+
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
-        if (eventType != "xcb_generic_event_t" || grabs.empty())
+        if (eventType != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         const int type = event->response_type & ~0x80;
-        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+        // Qt's connection uses the keyboard extension, so a layout switch made
+        // through it (setxkbmap, desktop settings) comes as its events and
+        // not as the core notification.
+        if (type == xkbEventBase) {
+            const uint8_t xkbType = static_cast<const uint8_t*>(message)[1];
+            if (xkbType == XkbNewKeyboardNotify || xkbType == XkbMapNotify)
+                mappingChanged();
+            return false;
+        }
+        if (type == XCB_MAPPING_NOTIFY) {
+            const auto* mapping = static_cast<const xcb_mapping_notify_event_t*>(message);
+            if (mapping->request == XCB_MAPPING_KEYBOARD || mapping->request == XCB_MAPPING_MODIFIER)
+                mappingChanged();
+            return false; // Qt needs it too
+        }
+        if ((type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) || grabs.empty())
             return false;
         const auto* key = static_cast<const xcb_key_press_event_t*>(message);
         if (key->event != root)
@@ -132,10 +254,13 @@ X11HotkeyGrabber::X11HotkeyGrabber(QObject* parent)
     if (!d->display)
         return;
     d->root = DefaultRootWindow(d->display);
-    d->altMask = modifierMaskOf(d->display, XK_Alt_L, Mod1Mask);
-    d->superMask = modifierMaskOf(d->display, XK_Super_L, Mod4Mask);
-    const unsigned int numLock = modifierMaskOf(d->display, XK_Num_Lock, Mod2Mask);
-    d->lockVariants = {0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock};
+    d->readModifierMapping();
+    int opcode = 0;
+    int errorBase = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (XkbQueryExtension(d->display, &opcode, &d->xkbEventBase, &errorBase, &major, &minor) == False)
+        d->xkbEventBase = -1;
     QCoreApplication::instance()->installNativeEventFilter(d.get());
 }
 
@@ -160,40 +285,19 @@ bool X11HotkeyGrabber::grab(quint32 id, KeyCombination combination)
     ungrab(id);
     if (!d->display)
         return false;
-    const KeySym keysym = keysymFor(combination.key);
-    const KeyCode keycode = keysym == NoSymbol ? 0 : XKeysymToKeycode(d->display, keysym);
-    if (keycode == 0) {
+    const Grab wanted{id, combination, d->keycodeOf(combination.key), d->modifierBits(combination.modifiers)};
+    if (wanted.keycode == 0) {
         qCWarning(lcLinux) << "No key code for the shortcut's key" << combination.key;
         return false;
     }
-    const Grab wanted{id, keycode, d->modifierBits(combination.modifiers)};
     if (std::any_of(d->grabs.begin(), d->grabs.end(), [&](const Grab& g) {
             return g.keycode == wanted.keycode && g.modifiers == wanted.modifiers;
         })) {
         qCInfo(lcLinux) << "Shortcut already held by another of our hot keys";
         return false;
     }
-
-    // Without every lock variant the shortcut dies as soon as Num Lock or Caps Lock is on.
-    bool taken = false;
-    {
-        X11ErrorScope scope(d->display);
-        for (unsigned int lock : d->lockVariants)
-            XGrabKey(d->display, keycode, wanted.modifiers | lock, d->root, False, GrabModeAsync, GrabModeAsync);
-        if (scope.failed()) {
-            taken = true;
-            if (scope.errorCode() == BadAccess && scope.requestCode() == X_GrabKey)
-                qCInfo(lcLinux) << "Another program holds the shortcut (BadAccess on X_GrabKey)";
-            else
-                qCWarning(lcLinux) << "Grabbing the shortcut failed with X error" << scope.errorCode()
-                                   << "on request" << scope.requestCode();
-        }
-    }
-    if (taken) {
-        // Some variants may have been granted before one was refused.
-        d->ungrabAllVariants(wanted);
+    if (!d->grabAllVariants(wanted))
         return false;
-    }
     d->grabs.push_back(wanted);
     return true;
 }
