@@ -3,6 +3,7 @@
 // the wait for the field, and the user's clipboard put back afterwards.
 
 #include "E2eSupport.h"
+#include "MovedKey.h"
 #include "Wait.h"
 
 #include "system/AX.h"
@@ -19,6 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+
+// Last: plain numbers, but kept apart from the headers above like Xlib's.
+#include <X11/keysym.h>
 
 using namespace quillcraft;
 using namespace quillcraft::e2e;
@@ -165,6 +169,21 @@ TEST_P(PasteE2eTest, HeldModifierDelaysTheKeystrokeUntilReleased)
     EXPECT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_EQ(result, Paste::Result::pasted);
     EXPECT_EQ(target.text(lineField), QStringLiteral("They're going home 😀 now."));
+}
+
+TEST_P(PasteE2eTest, ControlVFollowsTheVKeyToAnotherKeyCode)
+{
+    // A paste first, so that a key map cached on the way is from before the change.
+    ASSERT_TRUE(select({0, 5}));
+    ASSERT_EQ(place({0, 5, QStringLiteral("They're")}), Paste::Result::pasted);
+    const QString fixed = QStringLiteral("They're going home 😀 now.");
+    ASSERT_EQ(target.text(lineField), fixed);
+
+    MovedKey moved(XK_v, XK_V);
+    ASSERT_TRUE(moved.isMoved()) << "the keyboard mapping has no free key code";
+    ASSERT_TRUE(select({8, 5}));
+    EXPECT_EQ(place({8, 5, QStringLiteral("heading")}, fixed), Paste::Result::pasted);
+    EXPECT_EQ(target.text(lineField), QStringLiteral("They're heading home 😀 now."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, PasteE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),

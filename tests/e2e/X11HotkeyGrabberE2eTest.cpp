@@ -3,6 +3,7 @@
 // another X client holds it, leaving no partial grab behind.
 
 #include "E2eSupport.h"
+#include "MovedKey.h"
 #include "Wait.h"
 
 #include "system/Hotkey.h"
@@ -13,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <vector>
 
 // Last: Xlib's macros (None, Bool, ...) would break the headers above.
 #include <X11/Xlib.h>
@@ -69,7 +68,6 @@ public:
         XSync(m_display, False);
     }
     bool isOpen() const { return m_display != nullptr; }
-    Display* display() const { return m_display; }
 
 private:
     static int onError(Display*, XErrorEvent*)
@@ -80,64 +78,6 @@ private:
     static inline bool m_failed = false; // Xlib's handler takes no user data; this test is single-threaded
 
     Display* m_display;
-};
-
-// Moves the R key to a key code that had no symbols, as a layout switch can;
-// puts everything back when it goes (the X server outlives the test).
-class MovedKey final {
-public:
-    explicit MovedKey(Display* display)
-        : m_display(display)
-    {
-        m_from = XKeysymToKeycode(display, XK_r);
-        int first = 0;
-        int last = 0;
-        XDisplayKeycodes(display, &first, &last);
-        int perCode = 0;
-        KeySym* map = XGetKeyboardMapping(display, KeyCode(first), last - first + 1, &perCode);
-        if (!map || m_from == 0)
-            return;
-        for (int code = last; code >= first && m_to == 0; --code) {
-            const KeySym* syms = map + (code - first) * perCode;
-            if (std::all_of(syms, syms + perCode, [](KeySym sym) { return sym == NoSymbol; }))
-                m_to = KeyCode(code);
-        }
-        m_perCode = perCode;
-        m_original.assign(map + (m_from - first) * perCode, map + (m_from - first + 1) * perCode);
-        XFree(map);
-        if (m_to == 0)
-            return;
-        std::vector<KeySym> moved(size_t(m_perCode), NoSymbol);
-        moved[0] = XK_r;
-        moved[1] = XK_R;
-        std::vector<KeySym> left(size_t(m_perCode), NoSymbol);
-        left[0] = XK_F20;
-        XChangeKeyboardMapping(display, m_to, m_perCode, moved.data(), 1);
-        XChangeKeyboardMapping(display, m_from, m_perCode, left.data(), 1);
-        XSync(display, False);
-    }
-    ~MovedKey()
-    {
-        if (m_to == 0)
-            return;
-        std::vector<KeySym> empty(size_t(m_perCode), NoSymbol);
-        XChangeKeyboardMapping(m_display, m_from, m_perCode, m_original.data(), 1);
-        XChangeKeyboardMapping(m_display, m_to, m_perCode, empty.data(), 1);
-        XSync(m_display, False);
-    }
-    MovedKey(const MovedKey&) = delete;
-    MovedKey& operator=(const MovedKey&) = delete;
-
-    bool isMoved() const { return m_to != 0; }
-    KeyCode from() const { return m_from; }
-    KeyCode to() const { return m_to; }
-
-private:
-    Display* m_display;
-    KeyCode m_from = 0;
-    KeyCode m_to = 0;
-    int m_perCode = 0;
-    std::vector<KeySym> m_original;
 };
 
 } // namespace
@@ -207,7 +147,7 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsItsKeyToAnotherKeyCode)
 
     OtherClient other;
     ASSERT_TRUE(other.isOpen());
-    MovedKey moved(other.display());
+    MovedKey moved(XK_r, XK_R);
     ASSERT_TRUE(moved.isMoved()) << "the keyboard mapping has no free key code";
 
     // xdotool presses the key code R sits on now; until the mapping change has

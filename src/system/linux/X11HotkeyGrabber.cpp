@@ -3,6 +3,7 @@
 #include "system/linux/LinuxLogging.h"
 #include "system/linux/X11Display.h"
 #include "system/linux/X11ErrorScope.h"
+#include "system/linux/X11Keymap.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -40,35 +41,10 @@ KeySym keysymFor(Qt::Key key)
     }
 }
 
-// XKeysymToKeycode's answer (the lowest key code in the lowest column holding
-// `keysym`), but read from the server: Xlib's cached map goes stale after a
-// mapping change because Qt, not Xlib, reads the notifications.
-KeyCode keycodeFor(Display* display, KeySym keysym)
-{
-    int first = 0;
-    int last = 0;
-    XDisplayKeycodes(display, &first, &last);
-    int perCode = 0;
-    KeySym* map = XGetKeyboardMapping(display, KeyCode(first), last - first + 1, &perCode);
-    if (!map)
-        return 0;
-    KeyCode found = 0;
-    for (int column = 0; column < perCode && found == 0; ++column) {
-        for (int code = first; code <= last; ++code) {
-            if (map[(code - first) * perCode + column] == keysym) {
-                found = KeyCode(code);
-                break;
-            }
-        }
-    }
-    XFree(map);
-    return found;
-}
-
 // The modifier bit (Mod1..Mod5) that a modifier key sits on, or fallback.
 unsigned int modifierMaskOf(Display* display, KeySym keysym, unsigned int fallback)
 {
-    const KeyCode keycode = keycodeFor(display, keysym);
+    const KeyCode keycode = X11Keymap::read(display).keycodeOf(keysym);
     XModifierKeymap* map = XGetModifierMapping(display);
     if (!map || keycode == 0) {
         if (map)
@@ -121,8 +97,7 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
 
     unsigned int keycodeOf(Qt::Key key) const
     {
-        const KeySym keysym = keysymFor(key);
-        return keysym == NoSymbol ? 0 : keycodeFor(display, keysym);
+        return X11Keymap::read(display).keycodeOf(keysymFor(key));
     }
 
     unsigned int modifierBits(Qt::KeyboardModifiers modifiers) const

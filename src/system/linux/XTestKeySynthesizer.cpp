@@ -3,8 +3,8 @@
 #include "system/linux/LinuxLogging.h"
 #include "system/linux/X11Display.h"
 #include "system/linux/X11ErrorScope.h"
+#include "system/linux/X11Keymap.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -72,6 +72,7 @@ bool XTestKeySynthesizer::modifiersHeld() const
     XModifierKeymap* map = XGetModifierMapping(m_display);
     if (!map)
         return false;
+    const X11Keymap keymap = X11Keymap::read(m_display);
     bool held = false;
     // Shift, Control and Mod1..Mod5; Lock is a toggle, not a held key.
     for (int modifier = 0; modifier < 8 && !held; ++modifier) {
@@ -81,7 +82,7 @@ bool XTestKeySynthesizer::modifiersHeld() const
             const KeyCode code = map->modifiermap[modifier * map->max_keypermod + i];
             if (code != 0 && (keys[code / 8] & (1 << (code % 8)))) {
                 // Num Lock sits on a modifier too, but only its toggle matters.
-                if (XkbKeycodeToKeysym(m_display, code, 0, 0) == XK_Num_Lock)
+                if (keymap.keysymOf(code) == XK_Num_Lock)
                     continue;
                 held = true;
                 break;
@@ -100,8 +101,10 @@ KeySendResult XTestKeySynthesizer::send(SyntheticKey key)
         return KeySendResult::modifiersHeld;
 
     const KeySym keysym = key == SyntheticKey::paste ? XK_v : XK_BackSpace;
-    const KeyCode keycode = XKeysymToKeycode(m_display, keysym);
-    const KeyCode control = key == SyntheticKey::paste ? XKeysymToKeycode(m_display, XK_Control_L) : 0;
+    // Read now: after a layout switch V may sit on another key.
+    const X11Keymap keymap = X11Keymap::read(m_display);
+    const KeyCode keycode = keymap.keycodeOf(keysym);
+    const KeyCode control = key == SyntheticKey::paste ? keymap.keycodeOf(XK_Control_L) : 0;
     // Key code 0 means the keyboard map has no such key: sending it would type nothing.
     if (keycode == 0 || (key == SyntheticKey::paste && control == 0)) {
         qCWarning(lcLinux) << "The keyboard map has no key for a synthesised keystroke";
