@@ -38,12 +38,15 @@ std::optional<QJsonObject> jsonObject(const QByteArray& bytes)
     return document.object();
 }
 
-// The body as text, or nothing at all when it is not valid UTF-8.
-QString strictUtf8(const QByteArray& bytes)
+// The body as the words to show, or nothing when it is not valid UTF-8 or is
+// markup (a proxy's or CDN's error page is no message for the card).
+QString plainTextMessage(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    return decoder.hasError() ? QString() : text;
+    const QString text = QString(decoder(bytes)).trimmed();
+    if (decoder.hasError() || text.startsWith(QLatin1Char('<')))
+        return QString();
+    return text;
 }
 
 } // namespace
@@ -130,7 +133,9 @@ std::optional<QuillcraftClient::StreamEvent> QuillcraftClient::streamEvent(const
     }
     if (kind == QLatin1String("error")) {
         const QJsonValue message = record->value(QLatin1String("errorText"));
-        return StreamEvent::error(message.isString() ? message.toString() : genericMessage());
+        // A failure is never shown without words.
+        const bool worded = message.isString() && !message.toString().trimmed().isEmpty();
+        return StreamEvent::error(worded ? message.toString() : genericMessage());
     }
     if (kind == QLatin1String("finish")) {
         const QJsonValue reason = record->value(QLatin1String("finishReason"));
@@ -147,10 +152,13 @@ RewriteFailure QuillcraftClient::failure(int status, const QByteArray& body)
     const std::optional<QJsonObject> object = jsonObject(body);
     QString message;
     QString code;
-    if (object && object->value(QLatin1String("message")).isString())
-        message = object->value(QLatin1String("message")).toString();
-    else
-        message = strictUtf8(body);
+    if (object) {
+        // An object without a message is not shown as its JSON source.
+        if (object->value(QLatin1String("message")).isString())
+            message = object->value(QLatin1String("message")).toString();
+    } else {
+        message = plainTextMessage(body);
+    }
     if (object && object->value(QLatin1String("error")).isString())
         code = object->value(QLatin1String("error")).toString();
 

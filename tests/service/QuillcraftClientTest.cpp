@@ -112,6 +112,12 @@ TEST(StreamEvent, ReadsDataLinesWithJsonObjects)
         EXPECT_EQ(ev(ignored), std::nullopt) << ignored;
 }
 
+TEST(StreamEvent, AnErrorWithoutWordsGetsTheGenericMessage)
+{
+    for (const char* line : {"data: {\"type\":\"error\",\"errorText\":\"\"}", "data: {\"type\":\"error\",\"errorText\":\" \\n\"}"})
+        EXPECT_EQ(QuillcraftClient::streamEvent(q(line)), Event::error(q("The rewrite failed. Try again."))) << line;
+}
+
 TEST(FailureMapping, StatusAndErrorCode)
 {
     const auto f = [](int status, const char* body) { return QuillcraftClient::failure(status, QByteArray(body)); };
@@ -129,6 +135,20 @@ TEST(FailureMapping, StatusAndErrorCode)
     for (int status : {500, 401, 0})
         EXPECT_EQ(f(status, R"({"error":"login_required","message":"x"})"),
                   (RewriteFailure{Kind::server, q("The rewrite failed. Try again.")}));
+}
+
+TEST(FailureMapping, OnlyAPlainTextBodyIsShownAsTheMessage)
+{
+    const auto f = [](int status, const char* body) { return QuillcraftClient::failure(status, QByteArray(body)); };
+    // What a proxy in front of the service sends: a page, not words for the card.
+    EXPECT_EQ(f(413, "<html>\r\n<head><title>413 Request Entity Too Large</title></head>\r\n<body></body>\r\n</html>\r\n"),
+              (RewriteFailure{Kind::tooLong, q("That selection is too long.")}));
+    EXPECT_EQ(f(429, "\n <!DOCTYPE html><html><body>Error 1015</body></html>"),
+              (RewriteFailure{Kind::tryLater, q("Too many rewrites at once. Try again soon.")}));
+    // An object without a message is not shown as JSON source.
+    EXPECT_EQ(f(429, R"({"error":"rate_limited"})"),
+              (RewriteFailure{Kind::tryLater, q("Too many rewrites at once. Try again soon.")}));
+    EXPECT_EQ(f(413, "Too long.\r\n"), (RewriteFailure{Kind::tooLong, q("Too long.")}));
 }
 
 TEST_F(ClientTest, SendsOnePostWithTheJsonBodyOfEachMode)
