@@ -69,15 +69,37 @@ private:
     void onSaved(std::optional<ClipboardContents> saved)
     {
         m_saved = std::move(saved);
-        m_paste.m_clipboard.setText(m_edit.replacement, this, [this](std::optional<quint64> changeCount) {
+        takeClipboard(true);
+    }
+
+    // Puts the replacement on the clipboard, then waits for the keystroke or, when
+    // the keystroke is not to be sent, ends slow with the fix left there for the user.
+    void takeClipboard(bool thenPaste)
+    {
+        m_paste.m_clipboard.setText(m_edit.replacement, this, [this, thenPaste](std::optional<quint64> changeCount) {
             if (!changeCount) {
                 qCWarning(lcSystem) << "Paste: the clipboard could not be taken";
                 return finish(Result::slow);
             }
             m_changeCount = *changeCount;
             m_ownsClipboard = true;
+            if (!thenPaste)
+                return finish(Result::slow);
             waitForModifiers(0);
         });
+    }
+
+    // Someone wrote to the clipboard after us (a password manager clearing it, say):
+    // Control+V would paste their contents over the selection. What they wrote is
+    // newer than what was saved, so the saved contents are never put back now.
+    void onClipboardTakenOver()
+    {
+        qCInfo(lcSystem) << "Paste: another program took the clipboard before the keystroke";
+        m_saved.reset();
+        m_ownsClipboard = false;
+        const bool again = !m_retook;
+        m_retook = true;
+        takeClipboard(again);
     }
 
     // A paste sent while the user still holds Alt or Shift (say, from the
@@ -100,6 +122,8 @@ private:
             restoreClipboard();
             return finish(*refusal);
         }
+        if (!isDeletion() && m_paste.m_clipboard.changeCount() != m_changeCount)
+            return onClipboardTakenOver();
         switch (m_paste.m_keys.send(isDeletion() ? SyntheticKey::deleteBackward : SyntheticKey::paste)) {
         case KeySendResult::sent:
             break;
@@ -155,6 +179,7 @@ private:
     std::optional<ClipboardContents> m_saved;
     quint64 m_changeCount = 0;
     bool m_ownsClipboard = false;
+    bool m_retook = false;
     bool m_finished = false;
 };
 

@@ -221,6 +221,38 @@ TEST_F(PasteTest, HeldModifiersDelayTheKeystrokeAndGiveUpWhenNeverReleased)
     EXPECT_EQ(clipboard.text(), QStringLiteral("They're")) << "left for the user to paste";
 }
 
+TEST_F(PasteTest, ClipboardTakenOverBeforeTheKeystrokeIsTakenBackNotPasted)
+{
+    // A password manager clears the clipboard while the user still holds the shortcut's
+    // modifiers: Control+V would now paste nothing over the selection.
+    keys.heldChecks = 2;
+    start({0, 5, QStringLiteral("They're")});
+    clipboard.writeFromElsewhere(ClipboardContents{});
+    clock.advance(2 * Paste::pollIntervalMs);
+    EXPECT_EQ(results, QList<Result>{Result::pasted});
+    EXPECT_EQ(fieldText(), QStringLiteral("They're going home."));
+    EXPECT_EQ(clipboard.restores, 0) << "what was saved is older than what cleared it";
+
+    // Taken over again: no keystroke at all, and the fix waits on the clipboard.
+    SetUp();
+    results.clear();
+    keys.sent.clear();
+    keys.heldChecks = 1;
+    start({0, 5, QStringLiteral("They're")});
+    clipboard.writeFromElsewhere(ClipboardContents{});
+    clipboard.deferred = true;
+    clock.advance(Paste::pollIntervalMs); // taken back; the write answers later
+    keys.heldChecks = 1;
+    clipboard.runDeferred();
+    clipboard.writeFromElsewhere(ClipboardContents{});
+    clock.advance(Paste::pollIntervalMs);
+    clipboard.runDeferred();
+    EXPECT_EQ(results, QList<Result>{Result::slow});
+    EXPECT_TRUE(keys.sent.isEmpty());
+    EXPECT_EQ(fieldText(), original);
+    EXPECT_EQ(clipboard.text(), QStringLiteral("They're"));
+}
+
 TEST_F(PasteTest, FailuresOfTheClipboardOrTheKeysEndSlowWithoutAPaste)
 {
     keys.fail = true;
