@@ -84,6 +84,11 @@ std::optional<QJsonValue> encodeMap(const Map& map)
 std::optional<QJsonValue> encode(const QVariant& value)
 {
     switch (value.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        // A null inside a dictionary or array reads back as an invalid QVariant; it has
+        // to write back too, or a read-modify-write of that container fails for good.
+        return QJsonValue(QJsonValue::Null);
     case QMetaType::Bool:
         return QJsonValue(value.toBool());
     case QMetaType::Short:

@@ -66,9 +66,10 @@ public:
 
     // Stores the value and writes the file. Supported: bool, integers, finite
     // floating point, QString, valid QDateTime, and QVariantMap/QVariantHash/
-    // QVariantList/QStringList of those. Returns false, storing nothing, for anything
-    // else. An invalid QVariant removes the key. A value equal to the stored one (same
-    // type too) changes nothing and emits nothing.
+    // QVariantList/QStringList of those, in which an invalid QVariant is a JSON null (what
+    // a null in the file reads as). Returns false, storing nothing, for anything else. An
+    // invalid QVariant as the value itself removes the key. A value equal to the stored
+    // one (same type too) changes nothing and emits nothing.
     bool setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
 

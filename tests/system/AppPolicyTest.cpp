@@ -1,6 +1,7 @@
 #include "system/AppPolicy.h"
 #include "system/DefaultsStore.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -211,6 +212,27 @@ TEST_F(AppPolicyTest, DictionaryAndHiddenBadgesAreSortedLowerCaseSets)
     m_policy.setBadgeHidden(true, terminal);
     m_policy.setBadgeHidden(true, terminal);
     EXPECT_EQ(m_store.listValue(AppPolicy::hiddenBadgesKey), (QVariantList{terminal, writer}));
+}
+
+TEST_F(AppPolicyTest, NullsWrittenByHandNeverBlockLaterChanges)
+{
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(R"({"schema": 1, "values": {"appChoices": {"other": null},
+        "badgePositions": {"other": {"x": null, "y": 1}}, "badgeCorners": {"other": null}}})");
+    file.close();
+    DefaultsStore store(path());
+    AppPolicy policy(store);
+
+    policy.set(true, terminal);
+    policy.setBadgePosition({0.5, 0.5}, writer);
+    policy.setBadgeCorner(BadgeCorner::topLeft, terminal);
+    DefaultsStore reread(path());
+    AppPolicy again(reread);
+    EXPECT_TRUE(again.isOn(terminal));
+    EXPECT_EQ(again.badgePosition(writer), (BadgePosition{0.5, 0.5}));
+    EXPECT_EQ(again.badgeCorner(terminal), BadgeCorner::topLeft);
+    EXPECT_EQ(again.badgePosition(u("other")), std::nullopt);
 }
 
 TEST(AppPolicyShared, OneInstanceOverTheUsersStore)
