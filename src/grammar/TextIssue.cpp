@@ -45,6 +45,19 @@ std::optional<qint64> integerValue(const QJsonValue& value)
     return static_cast<qint64>(number);
 }
 
+// Whether the character that covers unit i (either half of a surrogate pair) is a combining mark.
+bool isMarkAt(QStringView text, qint64 i)
+{
+    if (i < 0 || i >= text.size())
+        return false;
+    char32_t c = text.at(i).unicode();
+    if (text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate())
+        c = QChar::surrogateToUcs4(text.at(i - 1), text.at(i));
+    else if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+    return QChar::isMark(c);
+}
+
 QList<Suggestion> decodeSuggestions(const QJsonValue& value)
 {
     QList<Suggestion> kept;
@@ -171,6 +184,11 @@ QList<TextIssue> TextIssue::decodeHarper(const QString& json, const QString& tex
         // A span through the middle of a character means the engine saw other text than
         // ours; a fix there would leave half a character behind.
         if (splitsSurrogatePair(text, *start) || splitsSurrogatePair(text, *end))
+            continue;
+        // The engine splits decomposed words (n, a, i, U+0308, v, e) at their combining
+        // marks. A span ending before a mark or starting after one cuts a word, and its
+        // fix would leave the accent on the wrong letter.
+        if (isMarkAt(text, *start - 1) || isMarkAt(text, *end))
             continue;
 
         QList<Suggestion> suggestions = decodeSuggestions(finding.value(QLatin1String("suggestions")));

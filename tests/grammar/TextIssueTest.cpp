@@ -84,6 +84,21 @@ TEST(TextIssueDecode, OffsetsCountUtf16UnitsAndNeverSplitAPair)
     EXPECT_EQ(issues[1].problemText, u("😀"));
 }
 
+TEST(TextIssueDecode, SpansCuttingADecomposedWordAreDropped)
+{
+    // The engine splits decomposed words at their combining marks: it flags "nai" and "ve"
+    // of "naïve" and offers "there" for "the re" of "résumé". Applied, each would leave an
+    // accent on the wrong letter. Whole words next to accented ones are still findings.
+    const QString text = u("nai\u0308ve the re\u0301sume\u0301 cafe\u0301 teh");
+    QStringList findings;
+    for (const auto& [start, end] : {std::pair{0, 3}, {4, 6}, {7, 13}, {14, 18}, {20, 25}, {26, 29}})
+        findings << u(R"({"start":%1,"end":%2,"suggestions":[{"kind":"remove"}]})").arg(start).arg(end);
+    QStringList kept;
+    for (const TextIssue& issue : TextIssue::decodeHarper(u("[") + findings.join(u(",")) + u("]"), text))
+        kept << issue.problemText;
+    EXPECT_EQ(kept, (QStringList{u("cafe\u0301"), u("teh")}));
+}
+
 TEST(TextIssue, IdentityKindsAndShifting)
 {
     const TextIssue issue = issueAt(12, "hello");
