@@ -27,18 +27,24 @@ QString executableOf(const QString& exec)
     return QFileInfo(first).fileName();
 }
 
-// GLib sets this for programs started from a desktop entry.
+// GLib sets this for programs started from a desktop entry. Whatever such a
+// program starts inherits it, so it counts only when the pid GLib wrote next
+// to it is this process (or GLib wrote none).
 QString launchHint(qint64 pid)
 {
     QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
     if (!environ.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray key("GIO_LAUNCHED_DESKTOP_FILE=");
+    const QByteArray fileKey("GIO_LAUNCHED_DESKTOP_FILE=");
+    const QByteArray pidKey("GIO_LAUNCHED_DESKTOP_FILE_PID=");
+    QString file;
     for (const QByteArray& entry : environ.read(maxEntrySize).split('\0')) {
-        if (entry.startsWith(key))
-            return QString::fromLocal8Bit(entry.mid(key.size()));
+        if (entry.startsWith(fileKey))
+            file = QString::fromLocal8Bit(entry.mid(fileKey.size()));
+        else if (entry.startsWith(pidKey) && entry.mid(pidKey.size()).toLongLong() != pid)
+            return {};
     }
-    return {};
+    return file;
 }
 
 } // namespace

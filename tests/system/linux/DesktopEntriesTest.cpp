@@ -1,13 +1,19 @@
+#include "Wait.h"
 #include "system/linux/DesktopEntries.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace quillcraft;
+using quillcraft::test::waitUntil;
 
 namespace {
 
@@ -59,4 +65,56 @@ TEST_F(DesktopEntriesTest, MatchesWindowClassThenFileNameThenExecutable)
     EXPECT_FALSE(entries.forProcess(0, QStringLiteral("ghost"), QStringLiteral("ghost")));
     EXPECT_FALSE(entries.forProcess(0, QStringLiteral("broken"), QString()));
     EXPECT_FALSE(entries.forProcess(0, QString(), QString()));
+}
+
+// GLib names the launched process next to the entry; the programs that process
+// starts inherit both variables and are not that entry.
+TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
+{
+    write(QStringLiteral("terminal.desktop"), "[Desktop Entry]\nName=Terminal\nExec=terminal\n");
+    write(QStringLiteral("editor.desktop"), "[Desktop Entry]\nName=Editor\nExec=editor\nStartupWMClass=Editor\n");
+    const DesktopEntries entries({dir.path()});
+    const QString terminal = dir.path() + QStringLiteral("/applications/terminal.desktop");
+
+    const auto spawn = [&](const QString& launchedPid) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("GIO_LAUNCHED_DESKTOP_FILE"), terminal);
+        process->setProcessEnvironment(environment);
+        // $$ is the shell's own pid, which exec hands on to sleep.
+        process->start(QStringLiteral("/bin/sh"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("%1exec sleep 30")
+                            .arg(launchedPid.isNull() ? QString()
+                                                      : QStringLiteral("GIO_LAUNCHED_DESKTOP_FILE_PID=%1 export "
+                                                                       "GIO_LAUNCHED_DESKTOP_FILE_PID; ")
+                                                            .arg(launchedPid))});
+        EXPECT_TRUE(process->waitForStarted());
+        EXPECT_TRUE(waitUntil([&] {
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(process->processId()));
+            return cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().startsWith("sleep");
+        }));
+        return process;
+    };
+
+    const auto launched = spawn(QStringLiteral("$$"));
+    const auto byHint = entries.forProcess(launched->processId(), QStringLiteral("Editor"), QString());
+    ASSERT_TRUE(byHint);
+    EXPECT_EQ(byHint->id, QStringLiteral("terminal"));
+
+    const auto child = spawn(QString::number(QCoreApplication::applicationPid()));
+    const auto inherited = entries.forProcess(child->processId(), QStringLiteral("Editor"), QString());
+    ASSERT_TRUE(inherited);
+    EXPECT_EQ(inherited->id, QStringLiteral("editor"));
+
+    // Launchers that set no pid: the hint is all there is.
+    const auto unnamed = spawn(QString());
+    const auto byBareHint = entries.forProcess(unnamed->processId(), QStringLiteral("Editor"), QString());
+    ASSERT_TRUE(byBareHint);
+    EXPECT_EQ(byBareHint->id, QStringLiteral("terminal"));
+
+    for (QProcess* process : {launched.get(), child.get(), unnamed.get()}) {
+        process->kill();
+        process->waitForFinished();
+    }
 }
