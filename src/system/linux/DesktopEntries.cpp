@@ -20,11 +20,20 @@ QString idFromPath(const QString& path)
     return name;
 }
 
-// The program named by an Exec= line: its first word, without folders.
+// The program named by an Exec= line: its first word, without folders. Snap
+// and many distribution entries run it through "env NAME=value ...".
 QString executableOf(const QString& exec)
 {
-    const QString first = exec.trimmed().section(QLatin1Char(' '), 0, 0).remove(QLatin1Char('"'));
-    return QFileInfo(first).fileName();
+    const QStringList words = exec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    qsizetype first = 0;
+    if (first < words.size() && QFileInfo(words.at(first)).fileName() == QLatin1String("env")) {
+        ++first;
+        while (first < words.size() && words.at(first).contains(QLatin1Char('=')))
+            ++first;
+    }
+    if (first >= words.size())
+        return {};
+    return QFileInfo(QString(words.at(first)).remove(QLatin1Char('"'))).fileName();
 }
 
 // GLib sets this for programs started from a desktop entry. Whatever such a

@@ -28,7 +28,11 @@ std::optional<qint64> X11FrontmostApp::frontmostPid() const
 
 QString X11FrontmostApp::executableName(qint64 pid)
 {
-    const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    // The kernel marks a file replaced since (a package upgrade) as deleted.
+    const QLatin1String deleted(" (deleted)");
+    if (exe.endsWith(deleted))
+        exe.chop(deleted.size());
     if (!exe.isEmpty())
         return QFileInfo(exe).fileName();
     // Another user's process: the kernel's short name is still readable.

@@ -1,5 +1,6 @@
 #include "Wait.h"
 #include "system/linux/DesktopEntries.h"
+#include "system/linux/X11FrontmostApp.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -117,4 +118,32 @@ TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
         process->kill();
         process->waitForFinished();
     }
+}
+
+// Snap and many distribution entries start the program through env.
+TEST_F(DesktopEntriesTest, ExecutableSkipsEnvAndItsAssignments)
+{
+    write(QStringLiteral("browser_browser.desktop"),
+          "[Desktop Entry]\nName=Browser\n"
+          "Exec=env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/browser_browser.desktop "
+          "/snap/bin/browser %u\n");
+    const DesktopEntries entries({dir.path()});
+    const auto entry = entries.forProcess(0, QString(), QStringLiteral("browser"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->id, QStringLiteral("browser_browser"));
+    EXPECT_FALSE(entries.forProcess(0, QString(), QStringLiteral("env")));
+}
+
+// A package upgrade replaces the file of a program that keeps running.
+TEST_F(DesktopEntriesTest, ExecutableOfAProcessWhoseFileWasReplaced)
+{
+    const QString copy = dir.path() + QStringLiteral("/writer-bin");
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), copy));
+    QProcess process;
+    process.start(copy, {QStringLiteral("30")});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(QFile::remove(copy));
+    EXPECT_EQ(X11FrontmostApp::executableName(process.processId()), QStringLiteral("writer-bin"));
+    process.kill();
+    process.waitForFinished();
 }
