@@ -240,9 +240,12 @@ FocusedField::WriteResult FocusedField::write(const TextEdit& edit) const
     const std::optional<QString> expected = edit.apply(m_text);
     if (!expected)
         return WriteResult::untouched;
+    // The user typed since the snapshot: nothing is written over their text.
+    // Looked at before selecting too, or their next key would replace the range.
+    if (const std::optional<QString> before = AX::string(*m_element, AX::value); before && *before != m_text)
+        return WriteResult::stale;
     if (!select(TextRange{edit.location, edit.length}))
         return WriteResult::untouched;
-    // The user typed since the snapshot: nothing is written over their text.
     if (AX::string(*m_element, AX::value) != m_text)
         return WriteResult::stale;
 

@@ -281,6 +281,9 @@ TEST_F(FocusedFieldTest, WriteRefusesTextThatChangedSinceTheSnapshot)
     EXPECT_EQ(snapshot->write({6, 5, QStringLiteral("there")}), FocusedField::WriteResult::stale);
     EXPECT_FALSE(field->sets.contains(QString(AX::selectedText)));
     EXPECT_EQ(std::get<QString>(field->attributes[AX::value]), QStringLiteral("Hello world!"));
+    // The user's caret stays: a range selected in their changed text would be
+    // replaced by the next key they type.
+    EXPECT_FALSE(field->sets.contains(QString(AX::selectedTextRange)));
 }
 
 TEST_F(FocusedFieldTest, WriteOutcomesWhenTheApplicationMisbehaves)
