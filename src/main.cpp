@@ -17,8 +17,7 @@ int main(int argc, char** argv)
     if (std::strcmp(mode, "inspect") == 0)
         return runInspectCommand(argc, argv);
     if (std::strcmp(mode, "--help") == 0 || std::strcmp(mode, "-h") == 0) {
-        CommandLine::printOut(CommandLine::overview());
-        return CommandLine::exitOk;
+        return CommandLine::printOut(CommandLine::overview()) ? CommandLine::exitOk : 1;
     }
     if (argc > 1) {
         CommandLine::printError(QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.")

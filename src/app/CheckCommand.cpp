@@ -6,8 +6,6 @@
 #include "system/TextActions.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -51,39 +49,18 @@ QString usage()
                           "              problemText and suggestions (kind and text)\n"
                           "  -h, --help  show this help\n"
                           "\n"
-                          "Exit status: 0 when nothing was found, 1 when something was, 2 on bad usage or when\n"
-                          "the grammar engine cannot start.\n");
-}
-
-std::optional<Input> readInput(const QString& argument, QString& error)
-{
-    QFile file;
-    QString name = argument;
-    if (argument == QLatin1String("-")) {
-        name = QStringLiteral("<stdin>");
-        if (!file.open(stdin, QIODevice::ReadOnly)) {
-            error = QStringLiteral("Cannot read standard input.");
-            return std::nullopt;
-        }
-    } else {
-        if (QFileInfo(argument).isDir()) {
-            error = QStringLiteral("%1 is a folder, not a file.").arg(argument);
-            return std::nullopt;
-        }
-        file.setFileName(argument);
-        if (!file.open(QIODevice::ReadOnly)) {
-            error = QStringLiteral("Cannot read %1: %2.").arg(argument, file.errorString());
-            return std::nullopt;
-        }
-    }
-    return Input { name, QString::fromUtf8(file.readAll()) };
+                          "A FILE that cannot be read or is not UTF-8 text is reported and the others are checked.\n"
+                          "\n"
+                          "Exit status: 0 when nothing was found, 1 when something was, 2 on bad usage, when a\n"
+                          "FILE could not be read, when the findings could not be written or when the grammar\n"
+                          "engine cannot start.\n");
 }
 
 // Where the lines of a text start, to turn offsets into lines and columns.
 class LineIndex final {
 public:
     explicit LineIndex(const QString& text)
-        : m_text(text)
+        : m_graphemes(QTextBoundaryFinder::Grapheme, text)
     {
         m_starts.append(0);
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -93,22 +70,33 @@ public:
     }
 
     // 1-based line and column; the column counts characters (grapheme clusters).
-    std::pair<qsizetype, qsizetype> position(qsizetype offset) const
+    std::pair<qsizetype, qsizetype> position(qsizetype offset)
     {
         const auto next = std::upper_bound(m_starts.cbegin(), m_starts.cend(), offset);
         const qsizetype line = next - m_starts.cbegin();
         const qsizetype start = *(next - 1);
-        const QString before = m_text.mid(start, offset - start);
-        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, before);
-        qsizetype column = 1;
-        while (graphemes.toNextBoundary() != -1)
-            ++column;
-        return { line, column };
+        // Findings come mostly in order, so counting goes on from the previous
+        // one: counting from the line start each time took hours on long lines.
+        if (start != m_lineStart || offset < m_boundary) {
+            m_lineStart = start;
+            m_boundary = start;
+            m_column = 1;
+        }
+        m_graphemes.setPosition(m_boundary);
+        for (qsizetype b = m_graphemes.toNextBoundary(); b != -1 && b <= offset; b = m_graphemes.toNextBoundary()) {
+            m_boundary = b;
+            ++m_column;
+        }
+        // An offset inside a character counts that character too.
+        return { line, m_boundary == offset ? m_column : m_column + 1 };
     }
 
 private:
-    const QString& m_text;
+    QTextBoundaryFinder m_graphemes;
     QList<qsizetype> m_starts;
+    qsizetype m_lineStart = -1;
+    qsizetype m_boundary = 0; // the last boundary counted, on the line at m_lineStart
+    qsizetype m_column = 1; // the column at m_boundary
 };
 
 QString oneLine(QString text)
@@ -245,8 +233,7 @@ int runCheckCommand(int argc, char** argv)
     QStringList files;
     for (const QString& argument : CommandLine::argumentsAfterMode(argc, argv)) {
         if (!optionsEnded && (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
-            CommandLine::printOut(usage());
-            return CommandLine::exitOk;
+            return CommandLine::printOut(usage()) ? CommandLine::exitOk : CommandLine::exitUsage;
         }
         if (!optionsEnded && argument == QLatin1String("--json")) {
             json = true;
@@ -267,16 +254,22 @@ int runCheckCommand(int argc, char** argv)
         return CommandLine::exitUsage;
     }
 
+    // One unreadable file leaves the findings in the others to be shown.
     QList<Input> inputs;
+    bool unreadable = false;
     for (const QString& file : std::as_const(files)) {
+        const bool isStdin = file == QLatin1String("-");
         QString error;
-        std::optional<Input> input = readInput(file, error);
-        if (!input) {
+        std::optional<QString> text = CommandLine::readText(isStdin ? std::nullopt : std::optional(file), error);
+        if (!text) {
             CommandLine::printError(error);
-            return CommandLine::exitUsage;
+            unreadable = true;
+            continue;
         }
-        inputs.append(std::move(*input));
+        inputs.append({ isStdin ? QStringLiteral("<stdin>") : file, std::move(*text) });
     }
+    if (inputs.isEmpty())
+        return CommandLine::exitUsage;
 
     const QString resources = ResourceFolder::path();
     HarperChecker checker(resources);
@@ -289,10 +282,9 @@ int runCheckCommand(int argc, char** argv)
                 .arg(resources));
         return CommandLine::exitUsage;
     }
-    if (json)
-        CommandLine::printOut(formatJson(run.inputs(), run.findings()));
-    else
-        CommandLine::printOut(formatLines(run.inputs(), run.findings()));
+    const QString out = json ? formatJson(run.inputs(), run.findings()) : formatLines(run.inputs(), run.findings());
+    if (!CommandLine::printOut(out) || unreadable)
+        return CommandLine::exitUsage;
     return run.findings().isEmpty() ? CommandLine::exitOk : exitFound;
 }
 

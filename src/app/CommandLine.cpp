@@ -1,6 +1,12 @@
 #include "CommandLine.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace quillcraft::CommandLine {
 
@@ -11,11 +17,45 @@ void printError(const QString& line)
     std::fflush(stderr);
 }
 
-void printOut(const QString& text)
+bool printOut(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+    // The network parts ignore SIGPIPE, so a closed pipe shows up here; its
+    // reader has gone and needs no message.
+    if (!written && errno != EPIPE) {
+        const int error = errno;
+        printError(QStringLiteral("Cannot write to standard output: %1.")
+                       .arg(QString::fromLocal8Bit(std::strerror(error ? error : EIO))));
+    }
+    return written;
+}
+
+std::optional<QString> readText(const std::optional<QString>& path, QString& error)
+{
+    const QString name = path ? QStringLiteral("\"%1\"").arg(*path) : QStringLiteral("standard input");
+    if (path && QFileInfo(*path).isDir()) {
+        error = QStringLiteral("%1 is a folder, not a file.").arg(name);
+        return std::nullopt;
+    }
+    QFile file;
+    const bool opened = path ? (file.setFileName(*path), file.open(QIODevice::ReadOnly))
+                             : file.open(stdin, QIODevice::ReadOnly);
+    const QByteArray bytes = opened ? file.readAll() : QByteArray();
+    if (!opened || file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Cannot read %1: %2.").arg(name, file.errorString());
+        return std::nullopt;
+    }
+    // Text in another encoding would come out with its letters replaced.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError()) {
+        error = QStringLiteral("The text in %1 is not UTF-8.").arg(name);
+        return std::nullopt;
+    }
+    return text;
 }
 
 QString overview()

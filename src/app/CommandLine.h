@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Shared pieces of the command-line modes.
 namespace quillcraft::CommandLine {
 
@@ -12,8 +14,13 @@ inline constexpr int exitUsage = 2;
 
 // Writes "quillcraft: <line>" and a line feed to standard error.
 void printError(const QString& line);
-// Writes text to standard output as UTF-8, unchanged.
-void printOut(const QString& text);
+// Writes text to standard output as UTF-8, unchanged. When it cannot be
+// written, says so (not for a reader that went away) and returns false.
+[[nodiscard]] bool printOut(const QString& text);
+
+// The whole of a file, or of standard input without a path, as UTF-8 text. On
+// failure returns nothing and puts the reason in `error`, one sentence.
+std::optional<QString> readText(const std::optional<QString>& path, QString& error);
 
 // The overview printed by `quillcraft --help`.
 QString overview();

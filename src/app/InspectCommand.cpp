@@ -88,8 +88,7 @@ int runInspectCommand(int argc, char** argv)
         if (argument == QLatin1String("--watch")) {
             watch = true;
         } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            CommandLine::printOut(usage());
-            return CommandLine::exitOk;
+            return CommandLine::printOut(usage()) ? CommandLine::exitOk : 1;
         } else {
             CommandLine::printError(
                 QStringLiteral("Unknown option \"%1\"; see quillcraft inspect --help.").arg(argument));
@@ -122,21 +121,25 @@ int runInspectCommand(int argc, char** argv)
                + QLatin1Char('\n');
     };
     if (!watch) {
-        CommandLine::printOut(line());
-        return CommandLine::exitOk;
+        return CommandLine::printOut(line()) ? CommandLine::exitOk : 1;
     }
 
     QString last;
+    // Watching ends when nobody reads any more (`inspect --watch | head -1`).
     const auto tick = [&] {
         const QString current = line();
-        if (current != last)
-            CommandLine::printOut(current);
+        const bool written = current == last || CommandLine::printOut(current);
         last = current;
+        return written;
     };
+    if (!tick())
+        return 1;
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, &app, tick);
+    QObject::connect(&timer, &QTimer::timeout, &app, [&tick] {
+        if (!tick())
+            QCoreApplication::exit(1);
+    });
     timer.start(watchIntervalMs);
-    tick();
     return QGuiApplication::exec();
 }
 

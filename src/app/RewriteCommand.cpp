@@ -9,8 +9,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
-#include <QStringDecoder>
 
 #include <cstdio>
 #include <optional>
@@ -22,7 +20,7 @@ namespace quillcraft {
 namespace {
 
 // Exit statuses, one per way of failing (listed in --help).
-constexpr int exitCannotRead = 1;
+constexpr int exitCannotReadOrWrite = 1;
 constexpr int exitOffline = 3;
 constexpr int exitServer = 4;
 constexpr int exitTooLong = 5;
@@ -53,7 +51,8 @@ QString usage()
         "\n"
         "Exit status:\n"
         "  0  the rewrite was printed\n"
-        "  1  the input could not be read, is not UTF-8 text or is empty\n"
+        "  1  the input could not be read, is not UTF-8 text or is empty, or the result\n"
+        "     could not be written\n"
         "  2  wrong usage\n"
         "  3  the service is not reachable\n"
         "  4  the service failed or the rewrite broke off\n"
@@ -113,8 +112,7 @@ std::variant<Request, int> parse(const QStringList& arguments)
     if (!parser.parse(QStringList{QStringLiteral("quillcraft rewrite")} + arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
-        CommandLine::printOut(usage());
-        return CommandLine::exitOk;
+        return CommandLine::printOut(usage()) ? CommandLine::exitOk : exitCannotReadOrWrite;
     }
 
     Request request{RewriteAction::rewrite(), QStringLiteral("English"), std::nullopt};
@@ -171,26 +169,12 @@ std::variant<Request, int> parse(const QStringList& arguments)
 // The whole input as text; on failure prints why and returns nothing.
 std::optional<QString> readInput(const std::optional<QString>& path)
 {
-    QFile file;
-    const bool opened = path ? (file.setFileName(*path), file.open(QIODevice::ReadOnly))
-                             : file.open(stdin, QIODevice::ReadOnly);
-    const QString name = path ? QStringLiteral("\"%1\"").arg(*path) : QStringLiteral("standard input");
-    if (!opened) {
-        CommandLine::printError(QStringLiteral("Cannot read %1: %2.").arg(name, file.errorString()));
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        CommandLine::printError(QStringLiteral("Cannot read %1: %2.").arg(name, file.errorString()));
-        return std::nullopt;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError()) {
-        CommandLine::printError(QStringLiteral("The text in %1 is not UTF-8.").arg(name));
-        return std::nullopt;
-    }
-    if (text.trimmed().isEmpty()) {
+    QString error;
+    std::optional<QString> text = CommandLine::readText(path, error);
+    if (!text) {
+        CommandLine::printError(error);
+    } else if (text->trimmed().isEmpty()) {
+        const QString name = path ? QStringLiteral("\"%1\"").arg(*path) : QStringLiteral("standard input");
         CommandLine::printError(QStringLiteral("There is no text to rewrite in %1.").arg(name));
         return std::nullopt;
     }
@@ -215,14 +199,16 @@ QString printable(const QString& text)
 // line breaks; leading white space is held back because the result is trimmed.
 class TerminalEcho final {
 public:
-    void show(const QString& text)
+    // False when the terminal could not be written.
+    bool show(const QString& text)
     {
         const qsizetype start = firstVisible(text);
         if (start < 0)
-            return;
+            return true;
         const QString shown = text.mid(start);
-        CommandLine::printOut(printable(shown.mid(m_printed)));
+        const bool written = CommandLine::printOut(printable(shown.mid(m_printed)));
         m_printed = shown.size();
+        return written;
     }
     bool printedAnything() const { return m_printed > 0; }
 
@@ -249,24 +235,32 @@ int runRewriteCommand(int argc, char** argv)
     const Request& request = std::get<Request>(parsed);
     const std::optional<QString> text = readInput(request.file);
     if (!text)
-        return exitCannotRead;
+        return exitCannotReadOrWrite;
 
     QCoreApplication app(argc, argv);
     ServiceNetwork network(PersistentCookieJar::defaultFilePath());
     const QuillcraftClient client(network.manager(), DevelopmentHooks::origin());
     const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     TerminalEcho echo;
-
-    auto onText = [terminal, &echo](const QString& partial) {
-        if (terminal)
-            echo.show(partial);
+    bool outputFailed = false;
+    const auto failOutput = [&outputFailed] {
+        outputFailed = true;
+        QCoreApplication::exit(exitCannotReadOrWrite);
     };
-    auto onDone = [terminal, &echo](const RewriteTask::Outcome& outcome) {
-        if (terminal && echo.printedAnything())
-            CommandLine::printOut(QStringLiteral("\n"));
+
+    auto onText = [terminal, &echo, &outputFailed, failOutput](const QString& partial) {
+        if (terminal && !outputFailed && !echo.show(partial))
+            failOutput();
+    };
+    auto onDone = [terminal, &echo, &outputFailed, failOutput](const RewriteTask::Outcome& outcome) {
+        if (outputFailed)
+            return;
+        if (terminal && echo.printedAnything() && !CommandLine::printOut(QStringLiteral("\n")))
+            return failOutput();
         if (const QString* result = std::get_if<QString>(&outcome)) {
-            if (!terminal)
-                CommandLine::printOut(*result + QLatin1Char('\n'));
+            // A result that never reached its reader is no success.
+            if (!terminal && !CommandLine::printOut(*result + QLatin1Char('\n')))
+                return failOutput();
             QCoreApplication::exit(CommandLine::exitOk);
             return;
         }

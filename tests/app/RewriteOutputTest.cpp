@@ -1,0 +1,36 @@
+// `quillcraft rewrite` whose result cannot be written.
+#include "LoopbackHttpServer.h"
+#include "Wait.h"
+#include "app/DevelopmentHooks.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+
+TEST(RewriteOutput, AResultThatCannotBeWrittenIsAFailure)
+{
+    if (!DevelopmentHooks::isDevelopmentBuild())
+        GTEST_SKIP() << "needs a development build to point the binary at the test server";
+    test::LoopbackHttpServer server;
+    server.enqueue(test::ScriptedReply(200).send("data: {\"type\":\"text-delta\",\"delta\":\"Hello.\"}\n"
+                                                 "data: {\"type\":\"finish\",\"finishReason\":\"stop\"}\n"));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), server.origin().toString());
+    process.setProcessEnvironment(environment);
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("rewrite")});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write("Some text.");
+    process.closeWriteChannel();
+    ASSERT_TRUE(test::waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000));
+
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.startsWith("quillcraft: Cannot write to standard output: ")) << err.toStdString();
+    EXPECT_TRUE(err.endsWith(".\n"));
+    EXPECT_EQ(err.count('\n'), 1);
+}
