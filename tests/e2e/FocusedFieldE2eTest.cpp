@@ -224,6 +224,10 @@ TEST_P(FocusedFieldE2eTest, WriteIsStaleWhenTheTextChangedFirst)
 
     EXPECT_EQ(before->write({6, 5, QStringLiteral("world")}), FocusedField::WriteResult::stale);
     EXPECT_EQ(target.text(lineField), waveText + QLatin1Char('!'));
+    // The caret stays where the user typed, with nothing selected for the next key to replace.
+    const auto after = FocusedField::current(sources());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->selection(), (TextRange{12, 0}));
 }
 
 TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
