@@ -90,10 +90,12 @@ struct Request {
     std::optional<QString> file; // none: standard input
 };
 
-// A usage error: prints one line and gives the status to exit with.
-int usageError(const QString& sentence)
+// A usage error: prints one sentence and gives the status to exit with.
+int usageError(QString sentence)
 {
-    CommandLine::printError(sentence + QStringLiteral(" See quillcraft rewrite --help."));
+    if (sentence.endsWith(QLatin1Char('.')))
+        sentence.chop(1);
+    CommandLine::printError(sentence + QStringLiteral("; see quillcraft rewrite --help."));
     return CommandLine::exitUsage;
 }
 

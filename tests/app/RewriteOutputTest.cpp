@@ -1,4 +1,4 @@
-// `quillcraft rewrite` whose result cannot be written.
+// What `quillcraft rewrite` writes when it fails.
 #include "LoopbackHttpServer.h"
 #include "Wait.h"
 #include "app/DevelopmentHooks.h"
@@ -33,4 +33,19 @@ TEST(RewriteOutput, AResultThatCannotBeWrittenIsAFailure)
     EXPECT_TRUE(err.startsWith("quillcraft: Cannot write to standard output: ")) << err.toStdString();
     EXPECT_TRUE(err.endsWith(".\n"));
     EXPECT_EQ(err.count('\n'), 1);
+}
+
+TEST(RewriteOutput, UsageErrorsAreOneSentence)
+{
+    for (const QStringList& arguments : {QStringList{QStringLiteral("--mode"), QStringLiteral("poem")},
+                                         QStringList{QStringLiteral("--frobnicate")}}) {
+        QProcess process;
+        process.start(QStringLiteral(QUILLCRAFT_BINARY), QStringList{QStringLiteral("rewrite")} + arguments);
+        process.closeWriteChannel();
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitCode(), 2);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(err.endsWith(QStringLiteral("; see quillcraft rewrite --help.\n"))) << err.toStdString();
+        EXPECT_EQ(err.count(QLatin1Char('.')), 1) << err.toStdString();
+    }
 }
