@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QTimer>
 
+#include <xcb/xcb.h>
+
 namespace quillcraft {
 
 namespace {
@@ -36,6 +38,15 @@ QString usage()
         "  -h, --help  show this help\n"
         "\n"
         "Needs an X11 display and accessibility switched on.\n");
+}
+
+// Qt aborts the process when it cannot reach the display, so ask first.
+bool displayAnswers()
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
 }
 
 QJsonValue rectValue(const std::optional<QRectF>& rect)
@@ -97,6 +108,11 @@ int runInspectCommand(int argc, char** argv)
     }
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         CommandLine::printError(QStringLiteral("Inspecting fields needs an X11 display."));
+        return 1;
+    }
+    if (!displayAnswers()) {
+        CommandLine::printError(QStringLiteral("The X11 display %1 cannot be reached.")
+                                    .arg(qEnvironmentVariable("DISPLAY")));
         return 1;
     }
     // The window parts speak X11 even when a Wayland compositor runs XWayland.

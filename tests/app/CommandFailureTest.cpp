@@ -1,4 +1,4 @@
-// What `quillcraft rewrite` writes when it fails.
+// What the command-line modes do when they fail.
 #include "LoopbackHttpServer.h"
 #include "Wait.h"
 #include "app/DevelopmentHooks.h"
@@ -48,4 +48,18 @@ TEST(RewriteOutput, UsageErrorsAreOneSentence)
         EXPECT_TRUE(err.endsWith(QStringLiteral("; see quillcraft rewrite --help.\n"))) << err.toStdString();
         EXPECT_EQ(err.count(QLatin1Char('.')), 1) << err.toStdString();
     }
+}
+
+TEST(InspectFailure, ADisplayThatDoesNotAnswerIsOneSentence)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4071"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect")});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(), "quillcraft: The X11 display :4071 cannot be reached.\n");
 }
