@@ -99,9 +99,23 @@ private:
     qsizetype m_column = 1; // the column at m_boundary
 };
 
-QString oneLine(QString text)
+// Keeps a finding on its line and control characters (a file name's escape
+// sequences) away from the terminal.
+QString oneLine(const QString& text)
 {
-    return text.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (c.category() == QChar::Other_Control && c != QLatin1Char('\t'))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 // Checks the inputs one window at a time (the checker keeps only the newest
@@ -189,7 +203,7 @@ QString formatLines(const QList<Input>& inputs, const QList<Finding>& findings)
         for (const Suggestion& suggestion : issue.suggestions)
             labels << oneLine(issue.label(suggestion));
         out += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
-                   .arg(name)
+                   .arg(oneLine(name))
                    .arg(line)
                    .arg(column)
                    .arg(issue.kind, oneLine(issue.message), labels.join(QLatin1String(", ")));

@@ -12,7 +12,13 @@ namespace quillcraft::CommandLine {
 
 void printError(const QString& line)
 {
-    const QByteArray bytes = (QStringLiteral("quillcraft: ") + line + QLatin1Char('\n')).toUtf8();
+    // A file name can hold escape sequences; they must not drive the terminal.
+    QString shown = line;
+    for (QChar& c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    const QByteArray bytes = (QStringLiteral("quillcraft: ") + shown + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }

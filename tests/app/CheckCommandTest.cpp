@@ -88,3 +88,13 @@ TEST(CheckCommand, ColumnsOfSeveralFindingsOnOneLine)
     }
     EXPECT_EQ(positions, (QList<QPair<int, int>>{{1, 7}, {1, 23}, {2, 5}})) << run.out.toStdString();
 }
+
+TEST(CheckCommand, FileNamesCannotDriveTheTerminal)
+{
+    QTemporaryDir dir;
+    const QString named = writeFile(dir, QStringLiteral("a\x1b[2J.txt"), "We saw teh cat.\n");
+    const CommandRun run = runCheck({named, dir.filePath(QStringLiteral("b\x1b]0;x\x07.txt"))});
+    EXPECT_TRUE(run.out.startsWith(dir.filePath(QStringLiteral("a\\x1b[2J.txt:1:8: ")))) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("b?]0;x?.txt"))) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains(QLatin1Char('\x1b')) || run.err.contains(QLatin1Char('\x1b')));
+}
