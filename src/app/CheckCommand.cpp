@@ -274,7 +274,8 @@ int runCheckCommand(int argc, char** argv)
     for (const QString& file : std::as_const(files)) {
         const bool isStdin = file == QLatin1String("-");
         QString error;
-        std::optional<QString> text = CommandLine::readText(isStdin ? std::nullopt : std::optional(file), error);
+        std::optional<QString> text = CommandLine::readText(
+            isStdin ? std::nullopt : std::optional(CommandLine::rawArgument(argc, argv, file)), error);
         if (!text) {
             CommandLine::printError(error);
             unreadable = true;

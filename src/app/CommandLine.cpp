@@ -1,12 +1,15 @@
 #include "CommandLine.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillcraft::CommandLine {
 
@@ -39,18 +42,29 @@ bool printOut(const QString& text)
     return written;
 }
 
-std::optional<QString> readText(const std::optional<QString>& path, QString& error)
+std::optional<QString> readText(const std::optional<QByteArray>& path, QString& error)
 {
-    const QString name = path ? QStringLiteral("\"%1\"").arg(*path) : QStringLiteral("standard input");
-    if (path && QFileInfo(*path).isDir()) {
+    const QString name
+        = path ? QStringLiteral("\"%1\"").arg(QFile::decodeName(*path)) : QStringLiteral("standard input");
+    // Opened by its bytes: a name in another encoding does not survive a QString.
+    const int fd = path ? ::open(path->constData(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO;
+    if (fd < 0) {
+        error = QStringLiteral("Cannot read %1: %2.").arg(name, QString::fromLocal8Bit(std::strerror(errno)));
+        return std::nullopt;
+    }
+    struct stat status { };
+    if (path && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(fd);
         error = QStringLiteral("%1 is a folder, not a file.").arg(name);
         return std::nullopt;
     }
     QFile file;
-    const bool opened = path ? (file.setFileName(*path), file.open(QIODevice::ReadOnly))
-                             : file.open(stdin, QIODevice::ReadOnly);
+    const bool opened
+        = file.open(fd, QIODevice::ReadOnly, path ? QFileDevice::AutoCloseHandle : QFileDevice::DontCloseHandle);
     const QByteArray bytes = opened ? file.readAll() : QByteArray();
     if (!opened || file.error() != QFileDevice::NoError) {
+        if (!opened && path)
+            ::close(fd);
         error = QStringLiteral("Cannot read %1: %2.").arg(name, file.errorString());
         return std::nullopt;
     }
@@ -62,6 +76,15 @@ std::optional<QString> readText(const std::optional<QString>& path, QString& err
         return std::nullopt;
     }
     return text;
+}
+
+QByteArray rawArgument(int argc, char** argv, const QString& argument)
+{
+    for (int i = argc - 1; i > 1; --i) {
+        if (QString::fromLocal8Bit(argv[i]) == argument)
+            return QByteArray(argv[i]);
+    }
+    return QFile::encodeName(argument);
 }
 
 QString overview()

@@ -21,12 +21,15 @@ void printError(const QString& line);
 
 // The whole of a file, or of standard input without a path, as UTF-8 text. On
 // failure returns nothing and puts the reason in `error`, one sentence.
-std::optional<QString> readText(const std::optional<QString>& path, QString& error);
+std::optional<QString> readText(const std::optional<QByteArray>& path, QString& error);
 
 // The overview printed by `quillcraft --help`.
 QString overview();
 
 // The arguments after the mode name, decoded from the local 8-bit encoding.
 QStringList argumentsAfterMode(int argc, char** argv);
+// The bytes of the argument that decoded to `argument`, for file names that
+// are not UTF-8.
+QByteArray rawArgument(int argc, char** argv, const QString& argument);
 
 } // namespace quillcraft::CommandLine

@@ -9,6 +9,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
 #include <optional>
@@ -169,14 +170,15 @@ std::variant<Request, int> parse(const QStringList& arguments)
 }
 
 // The whole input as text; on failure prints why and returns nothing.
-std::optional<QString> readInput(const std::optional<QString>& path)
+std::optional<QString> readInput(const std::optional<QByteArray>& path)
 {
     QString error;
     std::optional<QString> text = CommandLine::readText(path, error);
     if (!text) {
         CommandLine::printError(error);
     } else if (text->trimmed().isEmpty()) {
-        const QString name = path ? QStringLiteral("\"%1\"").arg(*path) : QStringLiteral("standard input");
+        const QString name
+            = path ? QStringLiteral("\"%1\"").arg(QFile::decodeName(*path)) : QStringLiteral("standard input");
         CommandLine::printError(QStringLiteral("There is no text to rewrite in %1.").arg(name));
         return std::nullopt;
     }
@@ -235,7 +237,8 @@ int runRewriteCommand(int argc, char** argv)
     if (const int* status = std::get_if<int>(&parsed))
         return *status;
     const Request& request = std::get<Request>(parsed);
-    const std::optional<QString> text = readInput(request.file);
+    const std::optional<QString> text = readInput(
+        request.file ? std::optional(CommandLine::rawArgument(argc, argv, *request.file)) : std::nullopt);
     if (!text)
         return exitCannotReadOrWrite;
 

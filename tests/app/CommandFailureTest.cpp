@@ -21,7 +21,7 @@ TEST(RewriteOutput, AResultThatCannotBeWrittenIsAFailure)
     environment.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), server.origin().toString());
     process.setProcessEnvironment(environment);
     process.setStandardOutputFile(QStringLiteral("/dev/full"));
-    process.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("rewrite")});
+    process.start(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("rewrite") });
     ASSERT_TRUE(process.waitForStarted());
     process.write("Some text.");
     process.closeWriteChannel();
@@ -37,10 +37,10 @@ TEST(RewriteOutput, AResultThatCannotBeWrittenIsAFailure)
 
 TEST(RewriteOutput, UsageErrorsAreOneSentence)
 {
-    for (const QStringList& arguments : {QStringList{QStringLiteral("--mode"), QStringLiteral("poem")},
-                                         QStringList{QStringLiteral("--frobnicate")}}) {
+    for (const QStringList& arguments : { QStringList { QStringLiteral("--mode"), QStringLiteral("poem") },
+             QStringList { QStringLiteral("--frobnicate") } }) {
         QProcess process;
-        process.start(QStringLiteral(QUILLCRAFT_BINARY), QStringList{QStringLiteral("rewrite")} + arguments);
+        process.start(QStringLiteral(QUILLCRAFT_BINARY), QStringList { QStringLiteral("rewrite") } + arguments);
         process.closeWriteChannel();
         ASSERT_TRUE(process.waitForFinished(20000));
         EXPECT_EQ(process.exitCode(), 2);
@@ -57,7 +57,7 @@ TEST(InspectFailure, ADisplayThatDoesNotAnswerIsOneSentence)
     environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4071"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect")});
+    process.start(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("inspect") });
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 1);
