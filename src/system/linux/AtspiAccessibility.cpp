@@ -30,14 +30,15 @@ struct AtspiAccessibility::Impl {
 
     Ref<AtspiAccessible> desktop() const { return Ref<AtspiAccessible>(atspi_get_desktop(0)); }
 
-    // Applications on the bus with their process ids, the frontmost one first.
-    std::vector<std::pair<Ref<AtspiAccessible>, qint64>> applications() const
+    std::optional<qint64> frontmost() const { return frontmostPid ? frontmostPid() : std::nullopt; }
+
+    // Applications on the bus with their process ids, `front`'s first.
+    std::vector<std::pair<Ref<AtspiAccessible>, qint64>> applications(std::optional<qint64> front = std::nullopt) const
     {
         std::vector<std::pair<Ref<AtspiAccessible>, qint64>> result;
         const Ref<AtspiAccessible> root = desktop();
         if (!root)
             return result;
-        const std::optional<qint64> front = frontmostPid ? frontmostPid() : std::nullopt;
         const int count = atspi_accessible_get_child_count(root.get(), nullptr);
         for (int i = 0; i < count; ++i) {
             Ref<AtspiAccessible> app = childAt(root.get(), i);
@@ -126,7 +127,17 @@ ElementRef AtspiAccessibility::focusedElement()
 {
     if (!m_impl->available)
         return nullptr;
-    for (const auto& [app, pid] : m_impl->applications()) {
+    const std::optional<qint64> front = m_impl->frontmost();
+    const auto applications = m_impl->applications(front);
+    // The frontmost application answers alone when it is on the bus: asking the
+    // others too would let one frozen program in the background stall every
+    // look-up for the call time-out. A sandboxed program's window can name a
+    // process id the bus does not know; then every application is asked.
+    const bool frontOnBus = front && !applications.empty() && applications.front().second == *front;
+    for (const auto& [app, pid] : applications) {
+        // (A process can have more than one connection; all of its come first.)
+        if (frontOnBus && pid != *front)
+            break;
         if (pid == m_impl->ownPid)
             continue;
         if (Ref<AtspiAccessible> found = m_impl->focusedInApplication(app.get()))
