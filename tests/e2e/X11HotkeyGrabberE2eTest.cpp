@@ -80,6 +80,19 @@ private:
     Display* m_display;
 };
 
+// xdotool presses the key code the key sits on now; until the mapping change
+// has reached the grabber that press goes to nobody, so it is pressed again.
+bool pressUntilDelivered(const QString& keys, const int& presses)
+{
+    return waitUntil(
+        [&] {
+            xdotoolKey(keys);
+            spin(100);
+            return presses > 0;
+        },
+        5000);
+}
+
 } // namespace
 
 TEST(X11HotkeyGrabberE2eTest, ShortcutReachesUsWhileATargetHasTheFocus)
@@ -150,15 +163,7 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsItsKeyToAnotherKeyCode)
     MovedKey moved(XK_r, XK_R);
     ASSERT_TRUE(moved.isMoved()) << "the keyboard mapping has no free key code";
 
-    // xdotool presses the key code R sits on now; until the mapping change has
-    // reached us that press goes to nobody.
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            xdotoolKey(QStringLiteral("ctrl+alt+r"));
-            spin(100);
-            return presses > 0;
-        },
-        5000));
+    EXPECT_TRUE(pressUntilDelivered(QStringLiteral("ctrl+alt+r"), presses));
     // The old key code, another key now, is no longer held.
     EXPECT_TRUE(other.grabKeycode(moved.from(), 0));
     other.ungrabKeycode(moved.from());
@@ -186,11 +191,5 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsALayoutSwitch)
     struct Restore {
         ~Restore() { setLayout(QStringLiteral("us")); }
     } restore;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            xdotoolKey(QStringLiteral("ctrl+alt+q"));
-            spin(100);
-            return presses > 0;
-        },
-        5000));
+    EXPECT_TRUE(pressUntilDelivered(QStringLiteral("ctrl+alt+q"), presses));
 }

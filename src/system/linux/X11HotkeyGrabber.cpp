@@ -42,9 +42,9 @@ KeySym keysymFor(Qt::Key key)
 }
 
 // The modifier bit (Mod1..Mod5) that a modifier key sits on, or fallback.
-unsigned int modifierMaskOf(Display* display, KeySym keysym, unsigned int fallback)
+unsigned int modifierMaskOf(Display* display, const X11Keymap& keymap, KeySym keysym, unsigned int fallback)
 {
-    const KeyCode keycode = X11Keymap::read(display).keycodeOf(keysym);
+    const KeyCode keycode = keymap.keycodeOf(keysym);
     XModifierKeymap* map = XGetModifierMapping(display);
     if (!map || keycode == 0) {
         if (map)
@@ -89,9 +89,10 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
 
     void readModifierMapping()
     {
-        altMask = modifierMaskOf(display, XK_Alt_L, Mod1Mask);
-        superMask = modifierMaskOf(display, XK_Super_L, Mod4Mask);
-        const unsigned int numLock = modifierMaskOf(display, XK_Num_Lock, Mod2Mask);
+        const X11Keymap keymap = X11Keymap::read(display);
+        altMask = modifierMaskOf(display, keymap, XK_Alt_L, Mod1Mask);
+        superMask = modifierMaskOf(display, keymap, XK_Super_L, Mod4Mask);
+        const unsigned int numLock = modifierMaskOf(display, keymap, XK_Num_Lock, Mod2Mask);
         lockVariants = {0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock};
     }
 
