@@ -2,7 +2,7 @@
 // update, against the 16.7 ms of a 60 Hz frame. The baseline is a linear pass over the same
 // texts (wordCount), so the ratio says how many text passes a diff costs on any machine.
 
-#include "system/TextActions.h"
+#include "grammar/TextActions.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "app/CheckCommand.h"
-#include "app/CommandLine.h"
-#include "app/InspectCommand.h"
-#include "app/RewriteCommand.h"
+#include "cli/CheckCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/InspectCommand.h"
+#include "cli/RewriteCommand.h"
 
 #include <cstring>
 

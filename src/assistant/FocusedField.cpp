@@ -1,9 +1,9 @@
 #include "FocusedField.h"
 
-#include "system/AX.h"
-#include "system/Accessibility.h"
-#include "system/FrontmostApp.h"
-#include "system/Screens.h"
+#include "platform/AX.h"
+#include "platform/Accessibility.h"
+#include "platform/FrontmostApp.h"
+#include "platform/Screens.h"
 
 #include <QThread>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "grammar/TextEdit.h"
-#include "grammar/TextRange.h"
-#include "system/AccessibilityElement.h"
+#include "core/TextEdit.h"
+#include "core/TextRange.h"
+#include "platform/AccessibilityElement.h"
 
 #include <QRectF>
 #include <QString>

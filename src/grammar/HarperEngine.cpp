@@ -1,6 +1,6 @@
 #include "HarperEngine.h"
 
-#include "grammar/Logging.h"
+#include "core/Logging.h"
 
 #include <JavaScriptCore/JavaScript.h>
 

@@ -1,4 +1,4 @@
-#include "grammar/Suggestion.h"
+#include "Suggestion.h"
 
 namespace quillcraft {
 

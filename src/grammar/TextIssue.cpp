@@ -1,4 +1,4 @@
-#include "grammar/TextIssue.h"
+#include "TextIssue.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "grammar/Suggestion.h"
-#include "grammar/TextEdit.h"
-#include "grammar/TextRange.h"
+#include "core/TextEdit.h"
+#include "core/TextRange.h"
 
 #include <QList>
 #include <QString>

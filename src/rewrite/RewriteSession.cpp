@@ -1,6 +1,6 @@
 #include "RewriteSession.h"
 
-#include "Logging.h"
+#include "core/Logging.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "rewrite/WordDiff.h"
+#include "WordDiff.h"
 
-#include "system/TextActions.h"
+#include "grammar/TextActions.h"
 
 #include <QTextCharFormat>
 

@@ -1,6 +1,6 @@
 #include "PersistentCookieJar.h"
 
-#include "Logging.h"
+#include "core/Logging.h"
 
 #include <QDateTime>
 #include <QDir>

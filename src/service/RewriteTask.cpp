@@ -1,7 +1,7 @@
 #include "RewriteTask.h"
 
-#include "Logging.h"
-#include "QuillcraftClient.h"
+#include "core/Logging.h"
+#include "service/QuillcraftClient.h"
 
 #include <QTimer>
 

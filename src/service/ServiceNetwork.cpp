@@ -1,6 +1,6 @@
 #include "ServiceNetwork.h"
 
-#include "PersistentCookieJar.h"
+#include "service/PersistentCookieJar.h"
 
 #include <QNetworkAccessManager>
 

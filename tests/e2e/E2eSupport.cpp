@@ -1,7 +1,7 @@
 #include "E2eSupport.h"
 
 #include "Wait.h"
-#include "system/linux/AtspiElement.h"
+#include "platform/linux/AtspiElement.h"
 
 #include <QProcess>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "system/AccessibilityElement.h"
+#include "platform/AccessibilityElement.h"
 
 #include <QPoint>
 #include <QRect>

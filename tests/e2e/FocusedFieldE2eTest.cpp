@@ -3,10 +3,10 @@
 
 #include "E2eSupport.h"
 #include "Wait.h"
-#include "app/InspectCommand.h"
+#include "cli/InspectCommand.h"
 #include "assistant/FocusedField.h"
-#include "system/Accessibility.h"
-#include "system/linux/LinuxSystem.h"
+#include "platform/Accessibility.h"
+#include "platform/linux/LinuxSystem.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 
 #include "E2eSupport.h"
 #include "Wait.h"
-#include "system/FrontmostApp.h"
-#include "system/Screens.h"
-#include "system/TrustCheck.h"
-#include "system/linux/LinuxSystem.h"
+#include "platform/FrontmostApp.h"
+#include "platform/Screens.h"
+#include "platform/TrustCheck.h"
+#include "platform/linux/LinuxSystem.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

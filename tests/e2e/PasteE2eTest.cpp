@@ -6,12 +6,12 @@
 #include "MovedKey.h"
 #include "Wait.h"
 
-#include "system/AX.h"
-#include "system/Accessibility.h"
-#include "system/KeySynthesizer.h"
-#include "system/Paste.h"
-#include "system/SystemClock.h"
-#include "system/linux/LinuxSystem.h"
+#include "platform/AX.h"
+#include "platform/Accessibility.h"
+#include "platform/KeySynthesizer.h"
+#include "assistant/writeback/Paste.h"
+#include "core/SystemClock.h"
+#include "platform/linux/LinuxSystem.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 
 #include "Wait.h"
 
-#include "system/linux/X11Clipboard.h"
+#include "platform/linux/X11Clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -6,8 +6,8 @@
 #include "MovedKey.h"
 #include "Wait.h"
 
-#include "system/Hotkey.h"
-#include "system/linux/X11HotkeyGrabber.h"
+#include "platform/Hotkey.h"
+#include "platform/linux/X11HotkeyGrabber.h"
 
 #include <QProcess>
 

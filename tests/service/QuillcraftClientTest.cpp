@@ -1,5 +1,5 @@
 #include "LoopbackHttpServer.h"
-#include "Printers.h"
+#include "ServicePrinters.h"
 #include "Wait.h"
 #include "service/QuillcraftClient.h"
 

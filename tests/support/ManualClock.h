@@ -1,6 +1,6 @@
 #pragma once
 
-#include "system/Clock.h"
+#include "core/Clock.h"
 
 #include <QPointer>
 

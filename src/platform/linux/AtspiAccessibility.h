@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+
+#include <functional>
+#include <memory>
+
+namespace quillcraft {
+
+// The accessibility interface over libatspi. Finds the focused element by
+// walking the tree (Qt 6.4 offers no Collection interface): the frontmost
+// application first, then the others; in each, the ACTIVE top-level window,
+// then only SHOWING children, past containers that manage their descendants,
+// down to the FOCUSED element. GUI thread only.
+class AtspiAccessibility final : public Accessibility {
+public:
+    // frontmostPid names the application to look at first; ownPid is never
+    // walked, because a synchronous call into our own GUI thread would wait for itself.
+    AtspiAccessibility(std::function<std::optional<qint64>()> frontmostPid, qint64 ownPid);
+    ~AtspiAccessibility() override;
+    AtspiAccessibility(const AtspiAccessibility&) = delete;
+    AtspiAccessibility& operator=(const AtspiAccessibility&) = delete;
+
+    bool isAvailable() const override;
+    void setMessagingTimeout(std::chrono::milliseconds timeout) override;
+    ElementRef focusedElement() override;
+    // Nothing on this platform needs switching on per application: success when
+    // the application is on the accessibility bus, cannotComplete when not.
+    AXError enableAccessibility(qint64 pid) override;
+
+    // The accessibility application's name for a process; "" when it is not on the bus.
+    QString applicationName(qint64 pid) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace quillcraft

@@ -1,0 +1,370 @@
+#include "AtspiElement.h"
+
+#include "platform/linux/AtspiSupport.h"
+#include "platform/AX.h"
+
+#include <algorithm>
+
+namespace quillcraft {
+
+using namespace atspi;
+
+namespace {
+
+constexpr int maxDepth = 64;
+
+// "push button" becomes "AXPushButton": roles without a counterpart keep a readable name.
+QString genericRole(AtspiAccessible* accessible)
+{
+    CallError error;
+    const QString name = takeString(atspi_accessible_get_role_name(accessible, error.out()));
+    if (error || name.isEmpty())
+        return QStringLiteral("AXUnknown");
+    QString result = QStringLiteral("AX");
+    for (const QString& word : name.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        result += word.left(1).toUpper() + word.mid(1);
+    return result;
+}
+
+// Wraps a reference that a libatspi call handed over.
+ElementRef adopt(AtspiAccessible* accessible)
+{
+    const Ref<AtspiAccessible> owned(accessible);
+    return AtspiElement::wrap(owned.get());
+}
+
+// The toolkit is a property of the application, not of its elements.
+bool isQt(AtspiAccessible* accessible)
+{
+    CallError error;
+    const Ref<AtspiAccessible> app(atspi_accessible_get_application(accessible, error.out()));
+    if (error || !app)
+        return false;
+    const QString toolkit = takeString(atspi_accessible_get_toolkit_name(app.get(), error.out()));
+    return !error && toolkit.compare(QLatin1String("qt"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+struct AtspiElement::Text {
+    QString text;
+    qint64 characterCount = 0;
+};
+
+ElementRef AtspiElement::wrap(AtspiAccessible* accessible)
+{
+    return accessible ? std::make_shared<AtspiElement>(accessible) : nullptr;
+}
+
+AtspiElement::AtspiElement(AtspiAccessible* accessible)
+    : m_accessible(static_cast<AtspiAccessible*>(g_object_ref(accessible)))
+{
+}
+
+AtspiElement::~AtspiElement()
+{
+    g_object_unref(m_accessible);
+}
+
+bool AtspiElement::isEqual(const AccessibilityElement& other) const
+{
+    // libatspi hands out one object per remote element, so identity is equality.
+    const auto* atspiOther = dynamic_cast<const AtspiElement*>(&other);
+    return atspiOther && atspiOther->m_accessible == m_accessible;
+}
+
+std::optional<qint64> AtspiElement::processId() const
+{
+    CallError error;
+    const guint pid = atspi_accessible_get_process_id(m_accessible, error.out());
+    if (error || pid == 0)
+        return std::nullopt;
+    return pid;
+}
+
+std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) const
+{
+    if (attribute == AX::role) {
+        const QString name = role();
+        return name.isEmpty() ? std::nullopt : std::optional<AXValue>(name);
+    }
+    if (attribute == AX::subrole) {
+        // A role that cannot be read counts as a password field: a call that timed
+        // out here must not let the field's text be read next.
+        CallError error;
+        if (atspi_accessible_get_role(m_accessible, error.out()) == ATSPI_ROLE_PASSWORD_TEXT || error)
+            return QString(AX::secureTextFieldSubrole);
+        return std::nullopt;
+    }
+    if (attribute == AX::editable || attribute == AX::enabled) {
+        const auto state = hasState(m_accessible, attribute == AX::editable ? ATSPI_STATE_EDITABLE
+                                                                             : ATSPI_STATE_ENABLED);
+        return state ? std::optional<AXValue>(*state) : std::nullopt;
+    }
+    if (attribute == AX::value) {
+        const std::optional<Text> text = readText();
+        return text ? std::optional<AXValue>(text->text) : std::nullopt;
+    }
+    if (attribute == AX::selectedTextRange) {
+        const std::optional<TextRange> range = selection();
+        return range ? std::optional<AXValue>(*range) : std::nullopt;
+    }
+    if (attribute == AX::position || attribute == AX::size) {
+        Ref<AtspiComponent> component(atspi_accessible_get_component_iface(m_accessible));
+        if (!component)
+            return std::nullopt;
+        CallError error;
+        if (attribute == AX::position) {
+            const Owned<AtspiPoint> point(
+                atspi_component_get_position(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
+            if (error || !point)
+                return std::nullopt;
+            return QPointF(point->x, point->y);
+        }
+        const Owned<AtspiPoint> extent(atspi_component_get_size(component.get(), error.out()));
+        if (error || !extent)
+            return std::nullopt;
+        return QSizeF(extent->x, extent->y);
+    }
+    if (attribute == AX::parent) {
+        CallError error;
+        ElementRef parent = adopt(atspi_accessible_get_parent(m_accessible, error.out()));
+        return parent && !error ? std::optional<AXValue>(parent) : std::nullopt;
+    }
+    if (attribute == AX::window) {
+        ElementRef found = window();
+        return found ? std::optional<AXValue>(found) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<AXValue> AtspiElement::copyParameterizedAttribute(const QString& attribute,
+                                                                const AXValue& parameter) const
+{
+    const auto* range = std::get_if<TextRange>(&parameter);
+    if (attribute != AX::boundsForRange || !range)
+        return std::nullopt;
+    const std::optional<QRectF> bounds = boundsFor(*range);
+    return bounds ? std::optional<AXValue>(*bounds) : std::nullopt;
+}
+
+AXError AtspiElement::setAttribute(const QString& attribute, const AXValue& value)
+{
+    if (attribute == AX::selectedTextRange) {
+        const auto* range = std::get_if<TextRange>(&value);
+        return range ? setSelection(*range) : AXError::illegalArgument;
+    }
+    if (attribute == AX::selectedText || attribute == AX::value) {
+        const auto* text = std::get_if<QString>(&value);
+        if (!text)
+            return AXError::illegalArgument;
+        return attribute == AX::selectedText ? replaceSelection(*text) : setText(*text);
+    }
+    return AXError::attributeUnsupported;
+}
+
+std::optional<OffsetUnit> AtspiElement::offsetUnit() const
+{
+    const std::optional<Text> text = readText();
+    return text ? std::optional<OffsetUnit>(unitFor(*text)) : m_unit;
+}
+
+std::optional<AtspiElement::Text> AtspiElement::readText() const
+{
+    Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
+    if (!iface)
+        return std::nullopt;
+    CallError error;
+    const gint count = atspi_text_get_character_count(iface.get(), error.out());
+    if (error)
+        return std::nullopt;
+    QString text = takeString(atspi_text_get_text(iface.get(), 0, -1, error.out()));
+    if (error)
+        return std::nullopt;
+    return Text{std::move(text), count};
+}
+
+OffsetUnit AtspiElement::unitFor(const Text& text) const
+{
+    if (const auto detected = OffsetUnits::detect(text.characterCount, text.text))
+        m_unit = detected;
+    if (m_unit)
+        return *m_unit;
+    // The text cannot tell yet (nothing outside the Basic Multilingual Plane),
+    // so both units give the same offsets; the toolkit's habit is the best guess.
+    return isQtElement() ? OffsetUnit::utf16 : OffsetUnit::codePoint;
+}
+
+std::optional<TextRange> AtspiElement::selection() const
+{
+    const std::optional<Text> text = readText();
+    if (!text)
+        return std::nullopt;
+    const OffsetUnit unit = unitFor(*text);
+    Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
+    CallError error;
+    gint start = 0;
+    gint end = 0;
+    const gint selections = atspi_text_get_n_selections(iface.get(), error.out());
+    if (error)
+        return std::nullopt;
+    if (selections > 0) {
+        const Owned<AtspiRange> range(atspi_text_get_selection(iface.get(), 0, error.out()));
+        if (error || !range)
+            return std::nullopt;
+        start = std::min(range->start_offset, range->end_offset);
+        end = std::max(range->start_offset, range->end_offset);
+    } else {
+        start = end = atspi_text_get_caret_offset(iface.get(), error.out());
+        if (error || start < 0)
+            return std::nullopt;
+    }
+    const qint64 location = OffsetUnits::toUtf16(start, text->text, unit);
+    return TextRange{location, OffsetUnits::toUtf16(end, text->text, unit) - location};
+}
+
+AXError AtspiElement::setSelection(TextRange range)
+{
+    const std::optional<Text> text = readText();
+    if (!text)
+        return AXError::attributeUnsupported;
+    if (!range.liesInside(text->text.size()))
+        return AXError::illegalArgument;
+    const OffsetUnit unit = unitFor(*text);
+    const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range.location, text->text, unit));
+    const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
+    Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
+    CallError error;
+    if (start == end) {
+        const gint selections = atspi_text_get_n_selections(iface.get(), nullptr);
+        for (gint i = selections - 1; i >= 0; --i)
+            atspi_text_remove_selection(iface.get(), i, nullptr);
+        const bool moved = atspi_text_set_caret_offset(iface.get(), start, error.out());
+        return error ? error.code() : (moved ? AXError::success : AXError::failure);
+    }
+    bool selected = atspi_text_set_selection(iface.get(), 0, start, end, error.out());
+    if (error)
+        return error.code();
+    // GTK 3 only replaces an existing selection; with none it answers FALSE.
+    if (!selected)
+        selected = atspi_text_add_selection(iface.get(), start, end, error.out());
+    return error ? error.code() : (selected ? AXError::success : AXError::failure);
+}
+
+AXError AtspiElement::replaceSelection(const QString& replacement)
+{
+    Ref<AtspiEditableText> editable(atspi_accessible_get_editable_text_iface(m_accessible));
+    if (!editable)
+        return AXError::notImplemented;
+    const std::optional<Text> text = readText();
+    const std::optional<TextRange> range = selection();
+    if (!text || !range)
+        return AXError::failure;
+    const OffsetUnit unit = unitFor(*text);
+    const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range->location, text->text, unit));
+    const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range->end(), text->text, unit));
+
+    CallError error;
+    if (end > start) {
+        const bool deleted = atspi_editable_text_delete_text(editable.get(), start, end, error.out());
+        if (error)
+            return error.code();
+        if (!deleted)
+            return AXError::failure;
+    }
+    if (replacement.isEmpty())
+        return AXError::success;
+    // GTK reads the length in bytes of UTF-8; Qt cuts the string to that many
+    // UTF-16 units (and pads it when the number is larger).
+    const QByteArray utf8 = replacement.toUtf8();
+    const auto length = static_cast<gint>(isQtElement() ? replacement.size() : utf8.size());
+    const bool inserted = atspi_editable_text_insert_text(editable.get(), start, utf8.constData(), length,
+                                                          error.out());
+    if (error || !inserted) {
+        // The deletion went through: the caller must look at the value, not retry.
+        return end > start ? AXError::cannotComplete : (error ? error.code() : AXError::failure);
+    }
+    return AXError::success;
+}
+
+AXError AtspiElement::setText(const QString& text)
+{
+    Ref<AtspiEditableText> editable(atspi_accessible_get_editable_text_iface(m_accessible));
+    if (!editable)
+        return AXError::notImplemented;
+    CallError error;
+    const bool set = atspi_editable_text_set_text_contents(editable.get(), text.toUtf8().constData(), error.out());
+    return error ? error.code() : (set ? AXError::success : AXError::failure);
+}
+
+std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
+{
+    const std::optional<Text> text = readText();
+    if (!text || !range.liesInside(text->text.size()))
+        return std::nullopt;
+    const OffsetUnit unit = unitFor(*text);
+    const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range.location, text->text, unit));
+    const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
+    Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
+    CallError error;
+    const Owned<AtspiRect> rect(
+        atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
+    if (error || !rect)
+        return std::nullopt;
+    return QRectF(rect->x, rect->y, rect->width, rect->height);
+}
+
+bool AtspiElement::isQtElement() const
+{
+    if (!m_isQt)
+        m_isQt = isQt(m_accessible);
+    return *m_isQt;
+}
+
+QString AtspiElement::role() const
+{
+    CallError error;
+    const AtspiRole role = atspi_accessible_get_role(m_accessible, error.out());
+    if (error)
+        return {};
+    switch (role) {
+    case ATSPI_ROLE_TEXT:
+    case ATSPI_ROLE_ENTRY:
+    case ATSPI_ROLE_PASSWORD_TEXT:
+        return hasState(m_accessible, ATSPI_STATE_MULTI_LINE).value_or(false) ? QString(AX::textAreaRole)
+                                                                             : QString(AX::textFieldRole);
+    case ATSPI_ROLE_COMBO_BOX:
+        return QString(AX::comboBoxRole);
+    case ATSPI_ROLE_SCROLL_PANE:
+        return QString(AX::scrollAreaRole);
+    case ATSPI_ROLE_DOCUMENT_WEB:
+        return QString(AX::webAreaRole);
+    case ATSPI_ROLE_FRAME:
+    case ATSPI_ROLE_WINDOW:
+    case ATSPI_ROLE_DIALOG:
+        return QString(AX::windowRole);
+    case ATSPI_ROLE_APPLICATION:
+        return QString(AX::applicationRole);
+    default:
+        return genericRole(m_accessible);
+    }
+}
+
+// The top-level element: the ancestor whose parent is the application. Qt's
+// windows are plain containers, so the role does not tell.
+ElementRef AtspiElement::window() const
+{
+    Ref<AtspiAccessible> node(static_cast<AtspiAccessible*>(g_object_ref(m_accessible)));
+    for (int depth = 0; depth < maxDepth; ++depth) {
+        CallError error;
+        Ref<AtspiAccessible> parent(atspi_accessible_get_parent(node.get(), error.out()));
+        if (error || !parent)
+            return nullptr;
+        if (atspi_accessible_get_role(parent.get(), nullptr) == ATSPI_ROLE_APPLICATION)
+            return wrap(node.get());
+        node = std::move(parent);
+    }
+    return nullptr;
+}
+
+} // namespace quillcraft

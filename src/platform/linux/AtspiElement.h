@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/AccessibilityElement.h"
+
+typedef struct _AtspiAccessible AtspiAccessible; // NOLINT: libatspi's own spelling, no libatspi header here
+
+namespace quillcraft {
+
+// An AT-SPI accessible as an AccessibilityElement. Maps the attribute names of
+// AX.h onto libatspi calls and converts text offsets between the toolkit's unit
+// (code points in GTK, UTF-16 units in Qt, told apart per element) and UTF-16.
+// GUI thread only, like libatspi itself.
+class AtspiElement final : public AccessibilityElement {
+public:
+    // Null for a null accessible; otherwise an element holding its own reference.
+    static ElementRef wrap(AtspiAccessible* accessible);
+
+    explicit AtspiElement(AtspiAccessible* accessible);
+    ~AtspiElement() override;
+    AtspiElement(const AtspiElement&) = delete;
+    AtspiElement& operator=(const AtspiElement&) = delete;
+
+    bool isEqual(const AccessibilityElement& other) const override;
+    std::optional<qint64> processId() const override;
+    std::optional<AXValue> copyAttribute(const QString& attribute) const override;
+    std::optional<AXValue> copyParameterizedAttribute(const QString& attribute,
+                                                      const AXValue& parameter) const override;
+    AXError setAttribute(const QString& attribute, const AXValue& value) override;
+    std::optional<OffsetUnit> offsetUnit() const override;
+
+    AtspiAccessible* handle() const { return m_accessible; }
+
+private:
+    struct Text;
+    std::optional<Text> readText() const;
+    OffsetUnit unitFor(const Text& text) const;
+    std::optional<TextRange> selection() const;
+    AXError setSelection(TextRange range);
+    AXError replaceSelection(const QString& replacement);
+    AXError setText(const QString& text);
+    std::optional<QRectF> boundsFor(TextRange range) const;
+    QString role() const;
+    ElementRef window() const;
+    bool isQtElement() const;
+
+    AtspiAccessible* m_accessible;
+    // The unit once the text showed it; the same for the element's whole life.
+    mutable std::optional<OffsetUnit> m_unit;
+    mutable std::optional<bool> m_isQt;
+};
+
+} // namespace quillcraft

@@ -1,3 +1,0 @@
-#include "LinuxLogging.h"
-
-Q_LOGGING_CATEGORY(lcLinux, "quillcraft.linux", QtInfoMsg)
