@@ -1,8 +1,8 @@
-// Times TextActions::changedWordRanges, which the rewrite card reruns on every streamed
+// Times WordDiff::changedWordRanges, which the rewrite card reruns on every streamed
 // update, against the 16.7 ms of a 60 Hz frame. The baseline is a linear pass over the same
 // texts (wordCount), so the ratio says how many text passes a diff costs on any machine.
 
-#include "grammar/TextActions.h"
+#include "rewrite/WordDiff.h"
 
 #include <QStringList>
 
@@ -106,12 +106,12 @@ int main()
     for (const Case& c : cases) {
         const QString oldText = selection(c.oldWords, 7);
         const QString newText = rewriteOf(oldText, c.newWords, 11);
-        if (TextActions::wordCount(oldText) != c.oldWords || TextActions::wordCount(newText) != c.newWords)
-            std::printf("(word counts %lld x %lld)\n", static_cast<long long>(TextActions::wordCount(oldText)),
-                        static_cast<long long>(TextActions::wordCount(newText)));
-        const qsizetype marked = TextActions::changedWordRanges(oldText, newText).size();
-        const double baseline = medianMs([&] { sink = TextActions::wordCount(oldText) + TextActions::wordCount(newText); });
-        const double diff = medianMs([&] { sink = TextActions::changedWordRanges(oldText, newText).size(); });
+        if (WordDiff::wordCount(oldText) != c.oldWords || WordDiff::wordCount(newText) != c.newWords)
+            std::printf("(word counts %lld x %lld)\n", static_cast<long long>(WordDiff::wordCount(oldText)),
+                        static_cast<long long>(WordDiff::wordCount(newText)));
+        const qsizetype marked = WordDiff::changedWordRanges(oldText, newText).size();
+        const double baseline = medianMs([&] { sink = WordDiff::wordCount(oldText) + WordDiff::wordCount(newText); });
+        const double diff = medianMs([&] { sink = WordDiff::changedWordRanges(oldText, newText).size(); });
         std::printf("%-18s %10lld %10.3f %11.1f%% %10.0f\n", c.name, static_cast<long long>(marked), diff,
                     100.0 * diff / kFrameMs, diff / baseline);
     }

@@ -3,7 +3,7 @@
 #include "cli/CommandLine.h"
 #include "core/ResourceFolder.h"
 #include "grammar/HarperChecker.h"
-#include "grammar/TextActions.h"
+#include "grammar/LintWindow.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -158,7 +158,7 @@ private:
         const QString& text = m_inputs.at(m_input).text;
         // The window is chosen as for a caret at the start of what is left.
         const qint64 limit = HarperChecker::textLimit;
-        const TextRange window = TextActions::lintWindow(text.mid(m_position, limit + 1), 0, limit);
+        const TextRange window = lintWindow(text.mid(m_position, limit + 1), 0, limit);
         const qsizetype start = m_position;
         const qsizetype length
             = window.length > 0 ? qsizetype(window.length) : std::min<qsizetype>(limit, text.size() - start);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TextRange.h"
+
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -7,6 +9,21 @@
 
 // The rewrite card's marking of the words a rewrite changed.
 namespace quillcraft::WordDiff {
+
+// Past this many word pairs the word diff marks nothing rather than spend quadratic time.
+inline constexpr qint64 maxDiffCells = 400'000;
+
+// Unicode word segmentation, keeping only segments with a letter, digit or ideograph:
+// whitespace and punctuation never become words.
+QList<TextRange> words(const QString& text);
+
+// Maximal runs of non-whitespace characters.
+qsizetype wordCount(const QString& text);
+
+// Ranges of `newText` covering its words that are not part of the longest common word
+// sequence with `oldText` (compared case-insensitively), runs separated only by whitespace
+// merged. Empty when the word counts multiply to more than maxDiffCells.
+QList<TextRange> changedWordRanges(const QString& oldText, const QString& newText);
 
 // The new text and the formats that mark its changed words; nothing is set elsewhere.
 struct Highlighted final {

@@ -1,6 +1,6 @@
 #include "grammar/TextIssue.h"
 
-#include "GrammarPrinters.h"
+#include "Printers.h"
 
 #include <gtest/gtest.h>
 

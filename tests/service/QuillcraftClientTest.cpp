@@ -1,5 +1,5 @@
 #include "LoopbackHttpServer.h"
-#include "ServicePrinters.h"
+#include "Printers.h"
 #include "Wait.h"
 #include "service/QuillcraftClient.h"
 

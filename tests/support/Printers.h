@@ -1,18 +1,21 @@
 #pragma once
 
-// Readable gtest failure output for the text value types.
+// Readable gtest failure output for the value types the tests compare.
 
 #include "core/TextEdit.h"
 #include "core/TextRange.h"
+#include "service/RewriteFailure.h"
 
 #include <QString>
 
 #include <ostream>
 
+QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
+QT_END_NAMESPACE
 
 namespace quillcraft {
 
@@ -24,6 +27,11 @@ inline void PrintTo(const TextRange& range, std::ostream* out)
 inline void PrintTo(const TextEdit& edit, std::ostream* out)
 {
     *out << "(" << edit.location << ", " << edit.length << ", \"" << edit.replacement.toStdString() << "\")";
+}
+
+inline void PrintTo(const RewriteFailure& failure, std::ostream* out)
+{
+    *out << "RewriteFailure(" << int(failure.kind) << ", \"" << failure.message.left(200).toStdString() << "\")";
 }
 
 } // namespace quillcraft
