@@ -155,36 +155,48 @@ TEST_F(PasteTest, ClipboardWrittenByAnotherProgramDuringTheWaitIsLeftAlone)
     EXPECT_EQ(clipboard.contents, newer);
 }
 
-TEST_F(PasteTest, MovedFieldIsRefusedBeforeAnyKeystrokeOrClipboardWrite)
+// How the field moved on between the snapshot and the paste, and what that answers.
+struct MovedField {
+    const char* name;
+    void (*arrange)(FakeElement& element, FakeAccessibility& accessibility);
+    Result expected;
+};
+
+class PasteMovedFieldTest : public PasteTest, public testing::WithParamInterface<MovedField> {};
+
+TEST_P(PasteMovedFieldTest, IsRefusedBeforeAnyKeystrokeOrClipboardWrite)
 {
-    const auto other = FakeElement::make(AX::textFieldRole.toString());
-    const struct {
-        const char* what;
-        std::function<void()> arrange;
-        Result expected;
-    } cases[] = {
-        {"selection (5, 3) for an edit of (5, 2)",
-         [&] { element->attributes.insert(AX::selectedTextRange, TextRange{5, 3}); }, Result::changed},
-        {"selection unreadable", [&] { element->attributes.remove(AX::selectedTextRange); }, Result::changed},
-        {"text changed", [&] { element->attributes.insert(AX::value, QStringLiteral("Their going home!")); },
-         Result::changed},
-        {"text unreadable", [&] { element->attributes.remove(AX::value); }, Result::changed},
-        {"another field focused", [&] { accessibility.focused = other; }, Result::notFocused},
-        {"nothing focused", [&] { accessibility.focused = nullptr; }, Result::notFocused},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        SetUp();
-        results.clear();
-        element->attributes.insert(AX::selectedTextRange, TextRange{5, 2});
-        c.arrange();
-        start({5, 2, QStringLiteral("is")});
-        EXPECT_EQ(results, QList<Result>{c.expected}) << "answered at once, exactly once";
-        EXPECT_TRUE(keys.sent.isEmpty());
-        EXPECT_EQ(clipboard.writes, 0);
-        EXPECT_EQ(clock.pending(), 0);
-    }
+    element->attributes.insert(AX::selectedTextRange, TextRange{5, 2});
+    GetParam().arrange(*element, accessibility);
+    start({5, 2, QStringLiteral("is")});
+    EXPECT_EQ(results, QList<Result>{GetParam().expected}) << "answered at once, exactly once";
+    EXPECT_TRUE(keys.sent.isEmpty());
+    EXPECT_EQ(clipboard.writes, 0);
+    EXPECT_EQ(clock.pending(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Paste, PasteMovedFieldTest,
+    testing::Values(
+        MovedField{"SelectionLongerThanTheEdit",
+                   [](FakeElement& e, FakeAccessibility&) { e.attributes.insert(AX::selectedTextRange, TextRange{5, 3}); },
+                   Result::changed},
+        MovedField{"SelectionUnreadable",
+                   [](FakeElement& e, FakeAccessibility&) { e.attributes.remove(AX::selectedTextRange); },
+                   Result::changed},
+        MovedField{"TextChanged",
+                   [](FakeElement& e, FakeAccessibility&) {
+                       e.attributes.insert(AX::value, QStringLiteral("Their going home!"));
+                   },
+                   Result::changed},
+        MovedField{"TextUnreadable", [](FakeElement& e, FakeAccessibility&) { e.attributes.remove(AX::value); },
+                   Result::changed},
+        MovedField{"AnotherFieldFocused",
+                   [](FakeElement&, FakeAccessibility& a) { a.focused = FakeElement::make(AX::textFieldRole.toString()); },
+                   Result::notFocused},
+        MovedField{"NothingFocused", [](FakeElement&, FakeAccessibility& a) { a.focused = nullptr; },
+                   Result::notFocused}),
+    [](const testing::TestParamInfo<MovedField>& row) { return std::string(row.param.name); });
 
 TEST_F(PasteTest, FieldChangedWhileTheClipboardIsSavedIsRefusedAndTheClipboardPutBack)
 {
@@ -200,7 +212,7 @@ TEST_F(PasteTest, FieldChangedWhileTheClipboardIsSavedIsRefusedAndTheClipboardPu
     EXPECT_EQ(clipboard.contents, userClipboard());
 }
 
-TEST_F(PasteTest, HeldModifiersDelayTheKeystrokeAndGiveUpWhenNeverReleased)
+TEST_F(PasteTest, HeldModifiersDelayTheKeystroke)
 {
     keys.heldChecks = 4;
     start({0, 5, QStringLiteral("They're")});
@@ -209,10 +221,10 @@ TEST_F(PasteTest, HeldModifiersDelayTheKeystrokeAndGiveUpWhenNeverReleased)
     clock.advance(Paste::pollIntervalMs);
     EXPECT_EQ(keys.sent, QList<SyntheticKey>{SyntheticKey::paste});
     EXPECT_EQ(results, QList<Result>{Result::pasted});
+}
 
-    SetUp();
-    results.clear();
-    keys.sent.clear();
+TEST_F(PasteTest, ModifiersNeverReleasedGiveUpWithTheReplacementOnTheClipboard)
+{
     keys.heldChecks = 1000;
     start({0, 5, QStringLiteral("They're")});
     clock.advance(Paste::pollIntervalMs * Paste::modifierAttempts);
@@ -232,11 +244,11 @@ TEST_F(PasteTest, ClipboardTakenOverBeforeTheKeystrokeIsTakenBackNotPasted)
     EXPECT_EQ(results, QList<Result>{Result::pasted});
     EXPECT_EQ(fieldText(), QStringLiteral("They're going home."));
     EXPECT_EQ(clipboard.restores, 0) << "what was saved is older than what cleared it";
+}
 
-    // Taken over again: no keystroke at all, and the fix waits on the clipboard.
-    SetUp();
-    results.clear();
-    keys.sent.clear();
+TEST_F(PasteTest, ClipboardTakenOverEveryTimeSendsNoKeystroke)
+{
+    // Taken over after each write: no keystroke at all, and the fix waits on the clipboard.
     keys.heldChecks = 1;
     start({0, 5, QStringLiteral("They're")});
     clipboard.writeFromElsewhere(ClipboardContents{});
@@ -253,32 +265,33 @@ TEST_F(PasteTest, ClipboardTakenOverBeforeTheKeystrokeIsTakenBackNotPasted)
     EXPECT_EQ(clipboard.text(), QStringLiteral("They're"));
 }
 
-TEST_F(PasteTest, FailuresOfTheClipboardOrTheKeysEndSlowWithoutAPaste)
+TEST_F(PasteTest, FailedKeystrokeEndsSlowWithTheReplacementOnTheClipboard)
 {
     keys.fail = true;
     start({0, 5, QStringLiteral("They're")});
     EXPECT_EQ(results, QList<Result>{Result::slow});
     EXPECT_EQ(fieldText(), original);
     EXPECT_EQ(clipboard.text(), QStringLiteral("They're"));
+}
 
-    SetUp();
-    results.clear();
-    keys.fail = false;
+TEST_F(PasteTest, ClipboardThatCannotBeOwnedEndsSlowWithoutAKeystroke)
+{
     clipboard.refuseOwnership = true;
     start({0, 5, QStringLiteral("They're")});
     EXPECT_EQ(results, QList<Result>{Result::slow});
     EXPECT_TRUE(keys.sent.isEmpty()) << "Control+V would paste whatever else is on the clipboard";
 }
 
-TEST_F(PasteTest, ClipboardThatCouldNotBeReadKeepsTheReplacementAndAnEmptyOneIsEmptiedAgain)
+TEST_F(PasteTest, ClipboardThatCouldNotBeReadKeepsTheReplacement)
 {
     clipboard.contents = std::nullopt;
     start({0, 5, QStringLiteral("They're")});
     EXPECT_EQ(results, QList<Result>{Result::pasted});
     EXPECT_EQ(clipboard.text(), QStringLiteral("They're"));
+}
 
-    SetUp();
-    results.clear();
+TEST_F(PasteTest, EmptyClipboardIsEmptiedAgain)
+{
     clipboard.contents = ClipboardContents{};
     start({0, 5, QStringLiteral("They're")});
     EXPECT_EQ(results, QList<Result>{Result::pasted});
