@@ -2,17 +2,15 @@
 
 #include "Printers.h"
 
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillcraft;
+using quillcraft::test::u;
 using Kind = Suggestion::Kind;
 
 namespace {
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 QList<TextIssue> decode(const char* json, const char* text)
 {

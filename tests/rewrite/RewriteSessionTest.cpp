@@ -7,9 +7,12 @@
 #include <QNetworkAccessManager>
 #include <QPointer>
 
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillcraft;
+using quillcraft::test::u;
 using test::LoopbackHttpServer;
 using test::ScriptedReply;
 using Phase = RewriteSession::Phase;
@@ -26,11 +29,6 @@ inline void PrintTo(const RewriteSession::Phase& phase, std::ostream* os)
 
 namespace {
 
-QString q(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 QByteArray delta(const char* text)
 {
     return "data: {\"type\":\"text-delta\",\"delta\":\"" + QByteArray(text) + "\"}\n";
@@ -43,7 +41,7 @@ protected:
     std::unique_ptr<RewriteSession> makeSession(const QUrl& origin = {})
     {
         const QuillcraftClient client(&m_network, origin.isEmpty() ? m_server.origin() : origin);
-        auto session = std::make_unique<RewriteSession>(q("Their going home."), client, q("French"));
+        auto session = std::make_unique<RewriteSession>(u("Their going home."), client, u("French"));
         QObject::connect(session.get(), &RewriteSession::phaseChanged, session.get(),
                          [this, s = session.get()] { m_phases << s->phase(); });
         return session;
@@ -62,14 +60,14 @@ TEST_F(SessionTest, RunStreamsIntoTheRunningPhaseThenFinishes)
     std::optional<QString> resultWhileRunning;
     m_server.enqueue(ScriptedReply(200)
                          .send(delta("Their"))
-                         .waitFor([&] { return session->phase() == Phase::running(q("Their")); })
+                         .waitFor([&] { return session->phase() == Phase::running(u("Their")); })
                          .send(delta(" going."))
                          .waitFor([&] {
                              resultWhileRunning = session->result();
-                             return session->phase() == Phase::running(q("Their going."));
+                             return session->phase() == Phase::running(u("Their going."));
                          })
                          .send(finishStop));
-    const RewriteAction action{Mode::shorten, {q("Direct")}, Source::preset, q("Writer")};
+    const RewriteAction action{Mode::shorten, {u("Direct")}, Source::preset, u("Writer")};
     // Observers see the value already changed.
     QObject::connect(session.get(), &RewriteSession::modeChanged, session.get(),
                      [&] { EXPECT_EQ(session->mode(), Mode::shorten); });
@@ -80,13 +78,13 @@ TEST_F(SessionTest, RunStreamsIntoTheRunningPhaseThenFinishes)
     EXPECT_EQ(session->phase(), Phase::running());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::done; }));
 
-    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(q("Their")), Phase::running(q("Their going.")),
-                                      Phase::done(q("Their going."))}));
+    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(u("Their")), Phase::running(u("Their going.")),
+                                      Phase::done(u("Their going."))}));
     EXPECT_EQ(resultWhileRunning, std::nullopt);
-    EXPECT_EQ(session->result(), q("Their going."));
+    EXPECT_EQ(session->result(), u("Their going."));
     const QJsonObject body = QJsonDocument::fromJson(m_server.requests().at(0).body).object();
-    EXPECT_EQ(body[q("language")], q("French"));
-    EXPECT_EQ(body[q("prompt")], q("Their going home."));
+    EXPECT_EQ(body[u("language")], u("French"));
+    EXPECT_EQ(body[u("prompt")], u("Their going home."));
 }
 
 TEST_F(SessionTest, AnAbandonedRequestStaysSilentEvenWhenItsReplyIsAlreadyHere)
@@ -97,14 +95,14 @@ TEST_F(SessionTest, AnAbandonedRequestStaysSilentEvenWhenItsReplyIsAlreadyHere)
     m_server.enqueue(ScriptedReply(200).send(delta("Old") + delta(" late") + finishStop));
     m_server.enqueue(ScriptedReply(200).pause(50).send(delta("New") + finishStop));
     QObject::connect(session.get(), &RewriteSession::phaseChanged, session.get(), [&] {
-        if (session->phase() == Phase::running(q("Old")))
+        if (session->phase() == Phase::running(u("Old")))
             session->run(RewriteAction::grammar());
     });
     session->run(RewriteAction::rewrite());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::done; }));
     test::spin(50);
-    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(q("Old")), Phase::running(),
-                                      Phase::running(q("New")), Phase::done(q("New"))}));
+    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(u("Old")), Phase::running(),
+                                      Phase::running(u("New")), Phase::done(u("New"))}));
     EXPECT_EQ(session->lastAction(), RewriteAction::grammar());
 }
 
@@ -114,35 +112,35 @@ TEST_F(SessionTest, CancelEditAndToggleAbandonTheRequest)
     EXPECT_EQ(session->draft(), RewriteAction::rewrite());
     m_server.enqueue(ScriptedReply(200).send(delta("Half")).hang());
     session->run(RewriteAction::shorten());
-    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("Half")); }));
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(u("Half")); }));
     session->cancel();
     // The card is closing: the partial text stays.
-    EXPECT_EQ(session->phase(), Phase::running(q("Half")));
+    EXPECT_EQ(session->phase(), Phase::running(u("Half")));
     EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 1; }));
 
-    session->setPresets({q("Direct")});
+    session->setPresets({u("Direct")});
     // The rest is held back until the toggle, so the running phase is seen
     // however late this process gets to read the first piece.
     bool toggled = false;
     m_server.enqueue(ScriptedReply(200).send(delta("More")).waitFor([&] { return toggled; }).send(delta(" text") + finishStop));
     session->run(session->draft());
-    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("More")); }));
-    session->toggle(q("Casual"));
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(u("More")); }));
+    session->toggle(u("Casual"));
     toggled = true;
     EXPECT_EQ(session->phase(), Phase::choosing());
     EXPECT_EQ(session->lastAction(), std::nullopt);
     EXPECT_EQ(session->mode(), Mode::shorten); // the choices stay
-    EXPECT_EQ(session->presets(), (QStringList{q("Direct"), q("Casual")}));
+    EXPECT_EQ(session->presets(), (QStringList{u("Direct"), u("Casual")}));
     test::spin(100);
     EXPECT_EQ(session->phase(), Phase::choosing());
 
-    session->toggle(q("Casual"));
-    EXPECT_EQ(session->presets(), QStringList{q("Direct")});
+    session->toggle(u("Casual"));
+    EXPECT_EQ(session->presets(), QStringList{u("Direct")});
     session->setToneSource(Source::custom);
-    session->toggle(q("Pirate"));
-    EXPECT_EQ(session->draft(), (RewriteAction{Mode::shorten, {q("Pirate")}, Source::custom, q("Standard")}));
+    session->toggle(u("Pirate"));
+    EXPECT_EQ(session->draft(), (RewriteAction{Mode::shorten, {u("Pirate")}, Source::custom, u("Standard")}));
     session->setToneSource(Source::preset);
-    EXPECT_EQ(session->selected(), QStringList{q("Direct")});
+    EXPECT_EQ(session->selected(), QStringList{u("Direct")});
 }
 
 TEST_F(SessionTest, FailuresBecomeTheFailedPhase)
@@ -151,7 +149,7 @@ TEST_F(SessionTest, FailuresBecomeTheFailedPhase)
     m_server.enqueue(ScriptedReply(200).chunked().send(delta("Half")).pause(20).drop());
     session->run(RewriteAction::rewrite());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::failed; }));
-    EXPECT_EQ(session->phase(), Phase::failed({RewriteFailure::Kind::server, q("The rewrite failed. Try again.")}));
+    EXPECT_EQ(session->phase(), Phase::failed({RewriteFailure::Kind::server, u("The rewrite failed. Try again.")}));
 
     m_server.enqueue(ScriptedReply(429).send(R"({"error":"daily_limit_exceeded"})"));
     session->run(RewriteAction::rewrite());
@@ -170,7 +168,7 @@ TEST_F(SessionTest, ASessionCanGoAwayWhileItsRequestIsInFlight)
         auto session = makeSession();
         m_server.enqueue(ScriptedReply(200).send(delta("Half")).hang());
         session->run(RewriteAction::rewrite());
-        ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(q("Half")); }));
+        ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(u("Half")); }));
     }
     EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 1; }));
 

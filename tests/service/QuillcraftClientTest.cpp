@@ -8,9 +8,12 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillcraft;
+using quillcraft::test::u;
 using namespace std::chrono_literals;
 using test::LoopbackHttpServer;
 using test::ScriptedReply;
@@ -20,14 +23,9 @@ using Outcome = RewriteTask::Outcome;
 
 namespace {
 
-QString q(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 QByteArray delta(const char* text)
 {
-    const QJsonObject record{{q("type"), q("text-delta")}, {q("delta"), q(text)}};
+    const QJsonObject record{{u("type"), u("text-delta")}, {u("delta"), u(text)}};
     return "data: " + QJsonDocument(record).toJson(QJsonDocument::Compact) + "\n";
 }
 
@@ -35,7 +33,7 @@ const QByteArray finishStop = "data: {\"type\":\"finish\",\"finishReason\":\"sto
 
 Outcome failed(Kind kind, const char* message)
 {
-    return RewriteFailure{kind, q(message)};
+    return RewriteFailure{kind, u(message)};
 }
 
 // One rewrite: what its caller saw.
@@ -58,7 +56,7 @@ protected:
             m_server.enqueue(reply);
         Rewrite& r = m_rewrites.emplace_back();
         r.task = QuillcraftClient(&m_network, origin.value_or(m_server.origin()), timeout)
-                     .rewrite(q("Their going home."), action, q("English"),
+                     .rewrite(u("Their going home."), action, u("English"),
                               [&r, onText](const QString& text) {
                                   r.texts << text;
                                   if (onText)
@@ -94,18 +92,18 @@ TEST(LineSplitter, EndsLinesAtLineFeedsOnly)
             lines << *line;
     }
     // Carriage returns go only at the ends; broken UTF-8 becomes U+FFFD.
-    EXPECT_EQ(lines, (QStringList{q("one"), QString(), q("a\rb"), q("c"), q("café 😀"), q("\xef\xbf\xbd ok\xef\xbf\xbd")}));
+    EXPECT_EQ(lines, (QStringList{u("one"), QString(), u("a\rb"), u("c"), u("café 😀"), u("\xef\xbf\xbd ok\xef\xbf\xbd")}));
 }
 
 TEST(StreamEvent, ReadsDataLinesWithJsonObjects)
 {
-    const auto ev = [](const char* line) { return QuillcraftClient::streamEvent(q(line)); };
-    EXPECT_EQ(ev("data:{\"type\":\"text-delta\",\"delta\":\" \"}"), Event::delta(q(" ")));
+    const auto ev = [](const char* line) { return QuillcraftClient::streamEvent(u(line)); };
+    EXPECT_EQ(ev("data:{\"type\":\"text-delta\",\"delta\":\" \"}"), Event::delta(u(" ")));
     EXPECT_EQ(ev("data:\t {\"type\":\"abort\"} \t"), Event::abort());
-    EXPECT_EQ(ev("data: {\"type\":\"error\",\"errorText\":\"Busy.\"}"), Event::error(q("Busy.")));
-    EXPECT_EQ(ev("data: {\"type\":\"error\",\"errorText\":null}"), Event::error(q("The rewrite failed. Try again.")));
+    EXPECT_EQ(ev("data: {\"type\":\"error\",\"errorText\":\"Busy.\"}"), Event::error(u("Busy.")));
+    EXPECT_EQ(ev("data: {\"type\":\"error\",\"errorText\":null}"), Event::error(u("The rewrite failed. Try again.")));
     EXPECT_EQ(ev("data: {\"type\":\"finish\",\"finishReason\":1}"), Event::finish());
-    EXPECT_EQ(ev("data: {\"type\":\"finish\",\"finishReason\":\"length\"}"), Event::finish(q("length")));
+    EXPECT_EQ(ev("data: {\"type\":\"finish\",\"finishReason\":\"length\"}"), Event::finish(u("length")));
     for (const char* ignored : {" data: {\"type\":\"abort\"}", "DATA: {\"type\":\"abort\"}", "event: abort", "",
                                 "data: [DONE]", "data: not json", "data: [{\"type\":\"abort\"}]",
                                 "data: {\"type\":\"text-delta\",\"delta\":3}", "data: {\"type\":\"start\"}"})
@@ -115,26 +113,26 @@ TEST(StreamEvent, ReadsDataLinesWithJsonObjects)
 TEST(StreamEvent, AnErrorWithoutWordsGetsTheGenericMessage)
 {
     for (const char* line : {"data: {\"type\":\"error\",\"errorText\":\"\"}", "data: {\"type\":\"error\",\"errorText\":\" \\n\"}"})
-        EXPECT_EQ(QuillcraftClient::streamEvent(q(line)), Event::error(q("The rewrite failed. Try again."))) << line;
+        EXPECT_EQ(QuillcraftClient::streamEvent(u(line)), Event::error(u("The rewrite failed. Try again."))) << line;
 }
 
 TEST(FailureMapping, StatusAndErrorCode)
 {
     const auto f = [](int status, const char* body) { return QuillcraftClient::failure(status, QByteArray(body)); };
     EXPECT_EQ(f(429, R"({"error":"login_required","message":"Sign in!"})"),
-              (RewriteFailure{Kind::signInForMore, q("You used today's 10 guest rewrites. Sign in free for 40 a day.")}));
+              (RewriteFailure{Kind::signInForMore, u("You used today's 10 guest rewrites. Sign in free for 40 a day.")}));
     EXPECT_EQ(f(429, R"({"error":"daily_limit_exceeded"})"),
-              (RewriteFailure{Kind::upgradeForMore, q("You used today's free rewrites. Pro is unlimited.")}));
-    EXPECT_EQ(f(429, R"({"error":"Login_Required","message":"Slow down."})"), (RewriteFailure{Kind::tryLater, q("Slow down.")}));
-    EXPECT_EQ(f(429, "Rate limited, plain text."), (RewriteFailure{Kind::tryLater, q("Rate limited, plain text.")}));
-    const RewriteFailure tooMany{Kind::tryLater, q("Too many rewrites at once. Try again soon.")};
+              (RewriteFailure{Kind::upgradeForMore, u("You used today's free rewrites. Pro is unlimited.")}));
+    EXPECT_EQ(f(429, R"({"error":"Login_Required","message":"Slow down."})"), (RewriteFailure{Kind::tryLater, u("Slow down.")}));
+    EXPECT_EQ(f(429, "Rate limited, plain text."), (RewriteFailure{Kind::tryLater, u("Rate limited, plain text.")}));
+    const RewriteFailure tooMany{Kind::tryLater, u("Too many rewrites at once. Try again soon.")};
     EXPECT_EQ(f(429, ""), tooMany);
     EXPECT_EQ(f(429, "\xff\xfe"), tooMany);
-    EXPECT_EQ(f(413, ""), (RewriteFailure{Kind::tooLong, q("That selection is too long.")}));
-    EXPECT_EQ(f(413, R"({"message":"Keep it short."})"), (RewriteFailure{Kind::tooLong, q("Keep it short.")}));
+    EXPECT_EQ(f(413, ""), (RewriteFailure{Kind::tooLong, u("That selection is too long.")}));
+    EXPECT_EQ(f(413, R"({"message":"Keep it short."})"), (RewriteFailure{Kind::tooLong, u("Keep it short.")}));
     for (int status : {500, 401, 0})
         EXPECT_EQ(f(status, R"({"error":"login_required","message":"x"})"),
-                  (RewriteFailure{Kind::server, q("The rewrite failed. Try again.")}));
+                  (RewriteFailure{Kind::server, u("The rewrite failed. Try again.")}));
 }
 
 TEST(FailureMapping, OnlyAPlainTextBodyIsShownAsTheMessage)
@@ -142,35 +140,35 @@ TEST(FailureMapping, OnlyAPlainTextBodyIsShownAsTheMessage)
     const auto f = [](int status, const char* body) { return QuillcraftClient::failure(status, QByteArray(body)); };
     // What a proxy in front of the service sends: a page, not words for the card.
     EXPECT_EQ(f(413, "<html>\r\n<head><title>413 Request Entity Too Large</title></head>\r\n<body></body>\r\n</html>\r\n"),
-              (RewriteFailure{Kind::tooLong, q("That selection is too long.")}));
+              (RewriteFailure{Kind::tooLong, u("That selection is too long.")}));
     EXPECT_EQ(f(429, "\n <!DOCTYPE html><html><body>Error 1015</body></html>"),
-              (RewriteFailure{Kind::tryLater, q("Too many rewrites at once. Try again soon.")}));
+              (RewriteFailure{Kind::tryLater, u("Too many rewrites at once. Try again soon.")}));
     // An object without a message is not shown as JSON source.
     EXPECT_EQ(f(429, R"({"error":"rate_limited"})"),
-              (RewriteFailure{Kind::tryLater, q("Too many rewrites at once. Try again soon.")}));
-    EXPECT_EQ(f(413, "Too long.\r\n"), (RewriteFailure{Kind::tooLong, q("Too long.")}));
+              (RewriteFailure{Kind::tryLater, u("Too many rewrites at once. Try again soon.")}));
+    EXPECT_EQ(f(413, "Too long.\r\n"), (RewriteFailure{Kind::tooLong, u("Too long.")}));
 }
 
 TEST_F(ClientTest, SendsOnePostWithTheJsonBodyOfEachMode)
 {
     using Mode = RewriteAction::Mode;
-    const QStringList tones{q("Pirate"), q("Calm")};
-    const RewriteAction actions[] = {{Mode::rewrite, tones, RewriteAction::Source::custom, q("Teacher")},
-                                     {Mode::grammar, tones, RewriteAction::Source::custom, q("Teacher")},
-                                     {Mode::shorten, tones, RewriteAction::Source::custom, q("Teacher")}};
+    const QStringList tones{u("Pirate"), u("Calm")};
+    const RewriteAction actions[] = {{Mode::rewrite, tones, RewriteAction::Source::custom, u("Teacher")},
+                                     {Mode::grammar, tones, RewriteAction::Source::custom, u("Teacher")},
+                                     {Mode::shorten, tones, RewriteAction::Source::custom, u("Teacher")}};
     for (const RewriteAction& action : actions)
         finish(ScriptedReply().send(delta("x") + finishStop), action);
 
-    QJsonObject expected{{q("prompt"), q("Their going home.")}, {q("language"), q("English")}, {q("mode"), q("rewrite")},
-                         {q("role"), q("Teacher")}, {q("unfiltered"), false}, {q("features"), QJsonArray{q("MAC_APP")}},
-                         {q("tone"), QJsonArray{q("Pirate"), q("Calm")}}, {q("toneSource"), q("custom")}};
+    QJsonObject expected{{u("prompt"), u("Their going home.")}, {u("language"), u("English")}, {u("mode"), u("rewrite")},
+                         {u("role"), u("Teacher")}, {u("unfiltered"), false}, {u("features"), QJsonArray{u("MAC_APP")}},
+                         {u("tone"), QJsonArray{u("Pirate"), u("Calm")}}, {u("toneSource"), u("custom")}};
     QJsonObject grammar = expected;
-    grammar[q("mode")] = q("grammar"); // and the card's role and tones are dropped
-    grammar[q("role")] = q("Standard");
-    grammar[q("tone")] = QJsonArray();
-    grammar[q("toneSource")] = q("preset");
+    grammar[u("mode")] = u("grammar"); // and the card's role and tones are dropped
+    grammar[u("role")] = u("Standard");
+    grammar[u("tone")] = QJsonArray();
+    grammar[u("toneSource")] = u("preset");
     QJsonObject shorten = expected;
-    shorten[q("lengthPreset")] = q("shorter");
+    shorten[u("lengthPreset")] = u("shorter");
     const QJsonObject bodies[] = {expected, grammar, shorten};
 
     ASSERT_EQ(m_server.requests().size(), 3);
@@ -194,8 +192,8 @@ TEST_F(ClientTest, BytesSplitAnywhereAreReadInOrder)
     const qsizetype crlf = body.indexOf("\r\n", cut);
     Rewrite& r = finish(
         ScriptedReply().send(body.left(cut)).pause(30).send(body.mid(cut, crlf + 1 - cut)).pause(30).trickle(body.mid(crlf + 1), 1));
-    EXPECT_EQ(r.texts, (QStringList{q("café 😀"), q("café 😀 ok ")}));
-    EXPECT_EQ(r.outcome, Outcome(q("café 😀 ok")));
+    EXPECT_EQ(r.texts, (QStringList{u("café 😀"), u("café 😀 ok ")}));
+    EXPECT_EQ(r.outcome, Outcome(u("café 😀 ok")));
 }
 
 TEST_F(ClientTest, EveryWayOfFailing)
@@ -248,7 +246,7 @@ TEST_F(ClientTest, EachRecordReachesTheCallerBeforeTheNextIsSent)
         .send(finishStop);
     r = &start(reply);
     ASSERT_TRUE(test::waitUntil([&] { return r->completions > 0; }));
-    EXPECT_EQ(r->outcome, Outcome(q("One two")));
+    EXPECT_EQ(r->outcome, Outcome(u("One two")));
 }
 
 TEST_F(ClientTest, NothingArrivesAfterCancelOrDestructionEvenFromBufferedBytes)
@@ -260,7 +258,7 @@ TEST_F(ClientTest, NothingArrivesAfterCancelOrDestructionEvenFromBufferedBytes)
     EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 2; }));
     test::spin(50);
     for (const Rewrite* r : {&cancelled, &destroyed}) {
-        EXPECT_EQ(r->texts, QStringList{q("One")});
+        EXPECT_EQ(r->texts, QStringList{u("One")});
         EXPECT_EQ(r->completions, 0);
     }
 }
@@ -280,7 +278,7 @@ TEST_F(ClientTest, ConnectionProblems)
     }));
     EXPECT_EQ(refused.outcome, offline);
     EXPECT_EQ(silent.outcome, offline);
-    EXPECT_EQ(dropped.texts, QStringList{q("Half")});
+    EXPECT_EQ(dropped.texts, QStringList{u("Half")});
     EXPECT_TRUE(std::holds_alternative<RewriteTask::TransportError>(*dropped.outcome));
     EXPECT_TRUE(std::holds_alternative<RewriteTask::TransportError>(*stalled.outcome));
 

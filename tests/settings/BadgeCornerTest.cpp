@@ -1,18 +1,16 @@
 #include "settings/BadgeCorner.h"
 #include "settings/BadgePosition.h"
 
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 
 using namespace quillcraft;
+using quillcraft::test::u;
 
 namespace {
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 TEST(BadgeCorner, RawValuesTitlesAndOrder)
 {
