@@ -2,6 +2,7 @@
 // real engine; files that cannot be read and output that cannot be written.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,27 +16,53 @@
 
 namespace {
 
+// How one run of the program ended. While it is in scope, every failing
+// expectation also shows the exit status and standard error, so that a run
+// that printed nothing explains itself.
 struct CommandRun {
-    int status = -1;
+    int status = -1; // -1 unless the program exited by itself
     QString out;
     QString err;
+    testing::ScopedTrace trace;
 };
 
-CommandRun runCheck(const QStringList& arguments, const QByteArray& input = {}, const QString& outputFile = {},
-    const QString& program = QStringLiteral(QUILLCRAFT_BINARY))
+// Starts `program` with `arguments`, writes `input` to it and waits for it to end.
+CommandRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+    const QString& outputFile = {}, const QString& workingDirectory = {})
 {
     QProcess process;
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
-    process.start(program, QStringList { QStringLiteral("check") } + arguments);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000))
-        return {};
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError()) };
+    if (!workingDirectory.isEmpty())
+        process.setWorkingDirectory(workingDirectory);
+    process.start(program, arguments);
+    int status = -1;
+    QString ending;
+    if (!process.waitForStarted()) {
+        ending = QStringLiteral("did not start: %1").arg(process.errorString());
+    } else {
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(120000)) {
+            ending = QStringLiteral("did not finish within 120 s");
+        } else if (process.exitStatus() == QProcess::CrashExit) {
+            ending = QStringLiteral("was killed by signal %1").arg(process.exitCode());
+        } else {
+            status = process.exitCode();
+            ending = QStringLiteral("exited with status %1").arg(status);
+        }
+    }
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QString summary
+        = QStringLiteral("%1 %2; its standard error: \"%3\"").arg(QFileInfo(program).fileName(), ending, err);
+    return { status, QString::fromUtf8(process.readAllStandardOutput()), err,
+        testing::ScopedTrace(__FILE__, __LINE__, summary.toStdString()) };
+}
+
+CommandRun runCheck(const QStringList& arguments, const QByteArray& input = {}, const QString& outputFile = {},
+    const QString& program = QStringLiteral(QUILLCRAFT_BINARY))
+{
+    return runProgram(program, QStringList { QStringLiteral("check") } + arguments, input, outputFile);
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -74,7 +101,8 @@ TEST(CheckCommand, BadFilesAreReportedAndTheOthersStillChecked)
     EXPECT_TRUE(errors[1].startsWith(QStringLiteral("quillcraft: Cannot read \"%1\": ").arg(missing)));
     EXPECT_TRUE(errors[1].endsWith(QLatin1Char('.')));
 
-    EXPECT_EQ(runCheck({ missing }).status, 2);
+    const CommandRun alone = runCheck({ missing });
+    EXPECT_EQ(alone.status, 2);
 }
 
 TEST(CheckCommand, FindingsThatCannotBeWrittenAreAFailure)
@@ -98,6 +126,8 @@ TEST(CheckCommand, ColumnsOfSeveralFindingsOnOneLine)
         "I saw teh \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD cat and e\xCC\x81 teh dog.\n"
         "And teh end.\n");
     const CommandRun run = runCheck({ QStringLiteral("--json"), path });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.isEmpty());
     QList<QPair<int, int>> positions;
     for (const QJsonValue& finding : QJsonDocument::fromJson(run.out.toUtf8()).array()) {
         if (finding[QStringLiteral("problemText")] == QStringLiteral("teh"))
@@ -125,14 +155,12 @@ TEST(CheckCommand, AFileNameInAnotherEncodingCanBeChecked)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "We saw teh cat.\n", 16), 16);
     ::close(fd);
-    QProcess process;
-    process.setWorkingDirectory(dir.path());
-    process.start(QStringLiteral("/bin/sh"),
+    const CommandRun run = runProgram(QStringLiteral("/bin/sh"),
         { QStringLiteral("-c"), QStringLiteral("exec \"$0\" check \"$(printf 'caf\\351.txt')\""),
-            QStringLiteral(QUILLCRAFT_BINARY) });
-    ASSERT_TRUE(process.waitForFinished(120000));
-    EXPECT_EQ(process.exitCode(), 1) << process.readAllStandardError().toStdString();
-    EXPECT_TRUE(process.readAllStandardOutput().contains(":1:8: "));
+            QStringLiteral(QUILLCRAFT_BINARY) },
+        {}, {}, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral(":1:8: "))) << run.out.toStdString();
 }
 
 TEST(CheckCommand, ReportsFindingsAsLinesAndAsJson)

@@ -21,10 +21,13 @@ using test::ScriptedReply;
 
 namespace {
 
+// While an outcome is in scope, every failing expectation also shows how the
+// program ended and its standard error.
 struct Outcome {
     int status = -1;
     QByteArray out;
     QByteArray err;
+    testing::ScopedTrace trace;
 };
 
 const QByteArray twoWords = "data: {\"type\":\"text-delta\",\"delta\":\"Hello\"}\n"
@@ -54,9 +57,18 @@ protected:
         EXPECT_TRUE(process.waitForStarted());
         process.write(input);
         process.closeWriteChannel();
-        EXPECT_TRUE(test::waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-                process.readAllStandardError()};
+        const bool ended = test::waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000);
+        EXPECT_TRUE(ended);
+        const bool exited = ended && process.exitStatus() == QProcess::NormalExit;
+        const QByteArray err = process.readAllStandardError();
+        const QString ending = !ended ? QStringLiteral("did not finish within 20 s")
+            : exited                  ? QStringLiteral("exited with status %1").arg(process.exitCode())
+                                      : QStringLiteral("was killed by signal %1").arg(process.exitCode());
+        return {exited ? process.exitCode() : -1, process.readAllStandardOutput(), err,
+                testing::ScopedTrace(__FILE__, __LINE__,
+                                     QStringLiteral("quillcraft rewrite %1; its standard error: \"%2\"")
+                                         .arg(ending, QString::fromUtf8(err))
+                                         .toStdString())};
     }
 
     LoopbackHttpServer m_server;
