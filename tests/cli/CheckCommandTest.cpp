@@ -6,63 +6,27 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "ProgramRun.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+using quillcraft::test::ProgramRun;
+using quillcraft::test::runProgram;
+
 namespace {
 
-// How one run of the program ended. While it is in scope, every failing
-// expectation also shows the exit status and standard error, so that a run
-// that printed nothing explains itself.
-struct CommandRun {
-    int status = -1; // -1 unless the program exited by itself
-    QString out;
-    QString err;
-    testing::ScopedTrace trace;
-};
-
-// Starts `program` with `arguments`, writes `input` to it and waits for it to end.
-CommandRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
-    const QString& outputFile = {}, const QString& workingDirectory = {})
-{
-    QProcess process;
-    if (!outputFile.isEmpty())
-        process.setStandardOutputFile(outputFile);
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
-    process.start(program, arguments);
-    int status = -1;
-    QString ending;
-    if (!process.waitForStarted()) {
-        ending = QStringLiteral("did not start: %1").arg(process.errorString());
-    } else {
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(120000)) {
-            ending = QStringLiteral("did not finish within 120 s");
-        } else if (process.exitStatus() == QProcess::CrashExit) {
-            ending = QStringLiteral("was killed by signal %1").arg(process.exitCode());
-        } else {
-            status = process.exitCode();
-            ending = QStringLiteral("exited with status %1").arg(status);
-        }
-    }
-    const QString err = QString::fromUtf8(process.readAllStandardError());
-    const QString summary
-        = QStringLiteral("%1 %2; its standard error: \"%3\"").arg(QFileInfo(program).fileName(), ending, err);
-    return { status, QString::fromUtf8(process.readAllStandardOutput()), err,
-        testing::ScopedTrace(__FILE__, __LINE__, summary.toStdString()) };
-}
-
-CommandRun runCheck(const QStringList& arguments, const QByteArray& input = {}, const QString& outputFile = {},
+ProgramRun runCheck(const QStringList& arguments, const QByteArray& input = {}, const QString& outputFile = {},
     const QString& program = QStringLiteral(QUILLCRAFT_BINARY))
 {
-    return runProgram(program, QStringList { QStringLiteral("check") } + arguments, input, outputFile);
+    quillcraft::test::ProgramOptions options;
+    options.input = input;
+    options.outputFile = outputFile;
+    return runProgram(program, QStringList { QStringLiteral("check") } + arguments, options);
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -91,7 +55,7 @@ TEST(CheckCommand, BadFilesAreReportedAndTheOthersStillChecked)
     const QString latin1 = writeFile(dir, QStringLiteral("latin1.txt"), "Le caf\xe9 teh noir.\n");
     const QString missing = dir.filePath(QStringLiteral("missing.txt"));
 
-    const CommandRun run = runCheck({ latin1, good, missing });
+    const ProgramRun run = runCheck({ latin1, good, missing });
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.startsWith(good + QStringLiteral(":1:8: "))) << run.out.toStdString();
     EXPECT_FALSE(run.out.contains(latin1)) << run.out.toStdString();
@@ -101,7 +65,7 @@ TEST(CheckCommand, BadFilesAreReportedAndTheOthersStillChecked)
     EXPECT_TRUE(errors[1].startsWith(QStringLiteral("quillcraft: Cannot read \"%1\": ").arg(missing)));
     EXPECT_TRUE(errors[1].endsWith(QLatin1Char('.')));
 
-    const CommandRun alone = runCheck({ missing });
+    const ProgramRun alone = runCheck({ missing });
     EXPECT_EQ(alone.status, 2);
 }
 
@@ -109,7 +73,7 @@ TEST(CheckCommand, FindingsThatCannotBeWrittenAreAFailure)
 {
     QTemporaryDir dir;
     const QString good = writeFile(dir, QStringLiteral("good.txt"), "We saw teh cat.\n");
-    const CommandRun run = runCheck({ good }, {}, QStringLiteral("/dev/full"));
+    const ProgramRun run = runCheck({ good }, {}, QStringLiteral("/dev/full"));
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.startsWith(QStringLiteral("quillcraft: Cannot write to standard output: ")))
         << run.err.toStdString();
@@ -125,7 +89,7 @@ TEST(CheckCommand, ColumnsOfSeveralFindingsOnOneLine)
     const QString path = writeFile(dir, QStringLiteral("line.txt"),
         "I saw teh \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD cat and e\xCC\x81 teh dog.\n"
         "And teh end.\n");
-    const CommandRun run = runCheck({ QStringLiteral("--json"), path });
+    const ProgramRun run = runCheck({ QStringLiteral("--json"), path });
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.isEmpty());
     QList<QPair<int, int>> positions;
@@ -140,7 +104,7 @@ TEST(CheckCommand, FileNamesCannotDriveTheTerminal)
 {
     QTemporaryDir dir;
     const QString named = writeFile(dir, QStringLiteral("a\x1b[2J.txt"), "We saw teh cat.\n");
-    const CommandRun run = runCheck({ named, dir.filePath(QStringLiteral("b\x1b]0;x\x07.txt")) });
+    const ProgramRun run = runCheck({ named, dir.filePath(QStringLiteral("b\x1b]0;x\x07.txt")) });
     EXPECT_TRUE(run.out.startsWith(dir.filePath(QStringLiteral("a\\x1b[2J.txt:1:8: ")))) << run.out.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("b?]0;x?.txt"))) << run.err.toStdString();
     EXPECT_FALSE(run.out.contains(QLatin1Char('\x1b')) || run.err.contains(QLatin1Char('\x1b')));
@@ -155,10 +119,12 @@ TEST(CheckCommand, AFileNameInAnotherEncodingCanBeChecked)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "We saw teh cat.\n", 16), 16);
     ::close(fd);
-    const CommandRun run = runProgram(QStringLiteral("/bin/sh"),
+    quillcraft::test::ProgramOptions inFolder;
+    inFolder.workingDirectory = dir.path();
+    const ProgramRun run = runProgram(QStringLiteral("/bin/sh"),
         { QStringLiteral("-c"), QStringLiteral("exec \"$0\" check \"$(printf 'caf\\351.txt')\""),
             QStringLiteral(QUILLCRAFT_BINARY) },
-        {}, {}, dir.path());
+        inFolder);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.contains(QStringLiteral(":1:8: "))) << run.out.toStdString();
 }
@@ -170,7 +136,7 @@ TEST(CheckCommand, ReportsFindingsAsLinesAndAsJson)
     const QByteArray text = "A clean first line.\nThe caf\xC3\xA9 \xF0\x9F\x98\x80 is next to the libary.\n";
     const QString path = writeFile(dir, QStringLiteral("notes.txt"), text);
 
-    const CommandRun lines = runCheck({ path });
+    const ProgramRun lines = runCheck({ path });
     EXPECT_EQ(lines.status, 1) << lines.err.toStdString();
     const QString expected
         = path + QStringLiteral(":2:27: Spelling: Did you mean to spell “libary” this way? [library");
@@ -179,7 +145,7 @@ TEST(CheckCommand, ReportsFindingsAsLinesAndAsJson)
         EXPECT_TRUE(line.startsWith(path + QStringLiteral(":2:")) && line.endsWith(QLatin1Char(']')))
             << line.toStdString();
 
-    const CommandRun json = runCheck({ QStringLiteral("--json"), path });
+    const ProgramRun json = runCheck({ QStringLiteral("--json"), path });
     EXPECT_EQ(json.status, 1);
     const QJsonArray findings = QJsonDocument::fromJson(json.out.toUtf8()).array();
     QJsonObject typo;
@@ -202,10 +168,10 @@ TEST(CheckCommand, ReportsFindingsAsLinesAndAsJson)
 
 TEST(CheckCommand, CleanStandardInputExitsZero)
 {
-    const CommandRun run = runCheck({}, "This sentence is fine.\n");
+    const ProgramRun run = runCheck({}, "This sentence is fine.\n");
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    const CommandRun json = runCheck({ QStringLiteral("--json"), QStringLiteral("-") }, "This sentence is fine.\n");
+    const ProgramRun json = runCheck({ QStringLiteral("--json"), QStringLiteral("-") }, "This sentence is fine.\n");
     EXPECT_EQ(json.status, 0) << json.err.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array(), QJsonArray());
 }
@@ -217,7 +183,7 @@ TEST(CheckCommand, LongFilesAreCheckedWindowByWindow)
     QByteArray text;
     for (int i = 1; i <= 600; ++i)
         text += "Line " + QByteArray::number(i) + " says the libary opens today.\n";
-    const CommandRun run = runCheck({ writeFile(dir, QStringLiteral("long.txt"), text) });
+    const ProgramRun run = runCheck({ writeFile(dir, QStringLiteral("long.txt"), text) });
     EXPECT_EQ(run.status, 1);
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 600) << run.out.left(2000).toStdString();
@@ -233,15 +199,15 @@ TEST(CheckCommand, LongFilesAreCheckedWindowByWindow)
 
 TEST(CheckCommand, BadUsageExitsTwoWithOneSentence)
 {
-    const CommandRun option = runCheck({ QStringLiteral("--frobnicate") });
+    const ProgramRun option = runCheck({ QStringLiteral("--frobnicate") });
     EXPECT_EQ(option.status, 2);
     expectOneSentence(option.err);
 
-    const CommandRun missing = runCheck({ QStringLiteral("/no/such/file.txt") });
+    const ProgramRun missing = runCheck({ QStringLiteral("/no/such/file.txt") });
     EXPECT_EQ(missing.status, 2);
     expectOneSentence(missing.err);
 
-    const CommandRun help = runCheck({ QStringLiteral("--help") });
+    const ProgramRun help = runCheck({ QStringLiteral("--help") });
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("quillcraft check")));
 }
@@ -254,7 +220,7 @@ TEST(CheckCommand, EngineThatCannotStartExitsTwo)
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("share/quillcraft")));
     const QString program = dir.filePath(QStringLiteral("bin/quillcraft"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLCRAFT_BINARY), program));
-    const CommandRun run = runCheck({}, "Their going home.\n", {}, program);
+    const ProgramRun run = runCheck({}, "Their going home.\n", {}, program);
     EXPECT_EQ(run.status, 2);
     expectOneSentence(run.err);
     EXPECT_FALSE(run.err.contains(QStringLiteral("Their"))) << "user text reached stderr";

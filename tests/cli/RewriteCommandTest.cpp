@@ -5,10 +5,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
+#include "ProgramRun.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -18,17 +19,10 @@
 using namespace quillcraft;
 using test::LoopbackHttpServer;
 using test::ScriptedReply;
+using test::ProgramRun;
+using test::runProgram;
 
 namespace {
-
-// While an outcome is in scope, every failing expectation also shows how the
-// program ended and its standard error.
-struct Outcome {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    testing::ScopedTrace trace;
-};
 
 const QByteArray twoWords = "data: {\"type\":\"text-delta\",\"delta\":\"Hello\"}\n"
                             "data: {\"type\":\"text-delta\",\"delta\":\" world \"}\n"
@@ -44,31 +38,17 @@ protected:
 
     // Runs the built binary against `origin` (the test server by default),
     // keeping the event loop turning so the server can answer.
-    Outcome run(const QStringList& arguments, const QByteArray& input, std::optional<QUrl> origin = std::nullopt,
-                const std::function<void()>& inChild = {})
+    // Runs the built binary against `origin` (the test server by default).
+    ProgramRun run(const QStringList& arguments, const QByteArray& input, std::optional<QUrl> origin = std::nullopt,
+                   const std::function<void()>& inChild = {})
     {
-        QProcess process;
-        if (inChild)
-            process.setChildProcessModifier(inChild);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), origin.value_or(m_server.origin()).toString());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(QUILLCRAFT_BINARY), QStringList{QStringLiteral("rewrite")} + arguments);
-        EXPECT_TRUE(process.waitForStarted());
-        process.write(input);
-        process.closeWriteChannel();
-        const bool ended = test::waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000);
-        EXPECT_TRUE(ended);
-        const bool exited = ended && process.exitStatus() == QProcess::NormalExit;
-        const QByteArray err = process.readAllStandardError();
-        const QString ending = !ended ? QStringLiteral("did not finish within 20 s")
-            : exited                  ? QStringLiteral("exited with status %1").arg(process.exitCode())
-                                      : QStringLiteral("was killed by signal %1").arg(process.exitCode());
-        return {exited ? process.exitCode() : -1, process.readAllStandardOutput(), err,
-                testing::ScopedTrace(__FILE__, __LINE__,
-                                     QStringLiteral("quillcraft rewrite %1; its standard error: \"%2\"")
-                                         .arg(ending, QString::fromUtf8(err))
-                                         .toStdString())};
+        test::ProgramOptions options;
+        options.input = input;
+        options.environment = environment;
+        options.inChild = inChild;
+        return runProgram(QStringLiteral(QUILLCRAFT_BINARY), QStringList{QStringLiteral("rewrite")} + arguments, options);
     }
 
     LoopbackHttpServer m_server;
@@ -84,14 +64,14 @@ TEST_F(RewriteCommandTest, PrintsOnlyTheFinalTextWhenPiped)
     file.write("Ça va?\n");
     file.close();
     m_server.enqueue(ScriptedReply(200).send(twoWords));
-    const Outcome piped = run({QStringLiteral("--mode"), QStringLiteral("shorten"), QStringLiteral("--custom-tones"),
+    const ProgramRun piped = run({QStringLiteral("--mode"), QStringLiteral("shorten"), QStringLiteral("--custom-tones"),
                                QStringLiteral("--tone"), QStringLiteral(" Pirate "), QStringLiteral("--tone"),
                                QStringLiteral("Calm"), QStringLiteral("--role"), QStringLiteral("Teacher"),
                                QStringLiteral("--language"), QStringLiteral("German"), file.fileName()},
                               "");
-    EXPECT_EQ(piped.status, 0) << piped.err.toStdString();
-    EXPECT_EQ(piped.out, "Hello world\n");
-    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.outBytes, "Hello world\n");
+    EXPECT_EQ(piped.errBytes, "");
     ASSERT_EQ(m_server.requests().size(), 1);
     const QJsonObject body = QJsonDocument::fromJson(m_server.requests()[0].body).object();
     // The rest of the body is the client's business; these come from the command line.
@@ -126,22 +106,22 @@ TEST_F(RewriteCommandTest, EachFailureHasItsExitStatus)
     };
     for (const auto& c : cases) {
         m_server.enqueue(c.reply);
-        const Outcome outcome = run({}, "Some text.");
+        const ProgramRun outcome = run({}, "Some text.");
         const char* label = c.message ? c.message : "dropped connection";
         EXPECT_EQ(outcome.status, c.status) << label;
-        EXPECT_EQ(outcome.out, "") << label;
+        EXPECT_EQ(outcome.outBytes, "") << label;
         if (c.message) {
-            EXPECT_EQ(outcome.err, QByteArray("quillcraft: ") + c.message + "\n");
+            EXPECT_EQ(outcome.errBytes, QByteArray("quillcraft: ") + c.message + "\n");
         } else {
-            EXPECT_THAT(outcome.err.toStdString(),
+            EXPECT_THAT(outcome.errBytes.toStdString(),
                         testing::AnyOf("quillcraft: The rewrite failed. Try again.\n",
                                        "quillcraft: The rewrite stopped early. Try again.\n"));
         }
     }
 
-    const Outcome offline = run({}, "Some text.", LoopbackHttpServer::closedOrigin());
+    const ProgramRun offline = run({}, "Some text.", LoopbackHttpServer::closedOrigin());
     EXPECT_EQ(offline.status, 3);
-    EXPECT_EQ(offline.err, "quillcraft: Quillcraft is not reachable. Check your connection and try again.\n");
+    EXPECT_EQ(offline.errBytes, "quillcraft: Quillcraft is not reachable. Check your connection and try again.\n");
 }
 
 TEST_F(RewriteCommandTest, BadUsageAndBadInputSendNothing)
@@ -160,19 +140,19 @@ TEST_F(RewriteCommandTest, BadUsageAndBadInputSendNothing)
         {QStringLiteral("a.txt"), QStringLiteral("b.txt")},
     };
     for (const QStringList& arguments : usage) {
-        const Outcome outcome = run(arguments, "Some text.");
+        const ProgramRun outcome = run(arguments, "Some text.");
         EXPECT_EQ(outcome.status, 2) << arguments.join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(outcome.err.count('\n'), 1);
-        EXPECT_TRUE(outcome.err.startsWith("quillcraft: "));
+        EXPECT_EQ(outcome.errBytes.count('\n'), 1);
+        EXPECT_TRUE(outcome.errBytes.startsWith("quillcraft: "));
     }
     for (const QByteArray& input : {QByteArray(" \n\t\n"), QByteArray("caf\xe9")})
         EXPECT_EQ(run({}, input).status, 1);
     EXPECT_EQ(run({QStringLiteral("/no/such/file")}, "").status, 1);
     EXPECT_TRUE(m_server.requests().isEmpty());
 
-    const Outcome help = run({QStringLiteral("--help")}, "");
+    const ProgramRun help = run({QStringLiteral("--help")}, "");
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains("Exit status"));
+    EXPECT_TRUE(help.outBytes.contains("Exit status"));
 }
 
 TEST_F(RewriteCommandTest, ATerminalSeesTheTextGrow)
@@ -196,7 +176,7 @@ TEST_F(RewriteCommandTest, ATerminalSeesTheTextGrow)
                          .send("data: {\"type\":\"text-delta\",\"delta\":\"line two \"}\n"
                                "data: {\"type\":\"finish\"}\n"));
 
-    const Outcome outcome = run({}, "Some text.", std::nullopt, [slave] { ::dup2(slave, STDOUT_FILENO); });
+    const ProgramRun outcome = run({}, "Some text.", std::nullopt, [slave] { ::dup2(slave, STDOUT_FILENO); });
     ::close(slave);
     test::spin(20);
     readScreen();
