@@ -5,22 +5,16 @@
 #include "platform/FrontmostApp.h"
 #include "platform/Screens.h"
 
-#include <QThread>
-
 #include <algorithm>
 
 namespace quillcraft {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 constexpr int scrollClipAncestors = 4;
 constexpr int webAreaElements = 12;
 constexpr qreal minimumWidth = 20;
 constexpr qreal minimumHeight = 8;
-constexpr int confirmReads = 10;
-constexpr auto confirmInterval = 30ms;
 
 // The overlap of two rectangles; absent when they do not meet. Rectangles that
 // only touch give an empty overlap, which the size rule rejects later.
@@ -145,7 +139,6 @@ FieldReading FocusedField::read(const FieldSources& sources)
     FocusedField field;
     field.m_element = element;
     field.m_screens = sources.screens;
-    field.m_pause = sources.pause;
     field.m_pid = *pid;
     field.m_bundleID = reading.bundleID;
     field.m_appName = reading.appName;
@@ -223,57 +216,6 @@ std::optional<QRectF> FocusedField::bounds(TextRange range) const
     return rect;
 }
 
-bool FocusedField::select(TextRange range) const
-{
-    if (m_element->setAttribute(AX::selectedTextRange, range) != AXError::success)
-        return false;
-    for (int read = 1; read <= confirmReads; ++read) {
-        if (AX::range(*m_element, AX::selectedTextRange) == range)
-            return true;
-        pause(confirmInterval);
-    }
-    return false;
-}
-
-FocusedField::WriteResult FocusedField::write(const TextEdit& edit) const
-{
-    const std::optional<QString> expected = edit.apply(m_text);
-    if (!expected)
-        return WriteResult::untouched;
-    // The user typed since the snapshot: nothing is written over their text.
-    // Looked at before selecting too, or their next key would replace the range.
-    if (const std::optional<QString> before = AX::string(*m_element, AX::value); before && *before != m_text)
-        return WriteResult::stale;
-    if (!select(TextRange{edit.location, edit.length}))
-        return WriteResult::untouched;
-    if (AX::string(*m_element, AX::value) != m_text)
-        return WriteResult::stale;
-
-    const AXError error = m_element->setAttribute(AX::selectedText, edit.replacement);
-    switch (error) {
-    case AXError::notImplemented:
-    case AXError::attributeUnsupported:
-    case AXError::illegalArgument:
-    case AXError::failure:
-        return WriteResult::untouched;
-    default:
-        break; // success, or no answer in time: the value tells what happened
-    }
-
-    std::optional<QString> value = AX::string(*m_element, AX::value);
-    for (int read = 0; read < confirmReads && value != expected; ++read) {
-        pause(confirmInterval);
-        value = AX::string(*m_element, AX::value);
-    }
-    if (!value)
-        return WriteResult::changedDifferently;
-    if (*value == *expected)
-        return WriteResult::written;
-    if (*value == m_text)
-        return error == AXError::success ? WriteResult::untouched : WriteResult::changedDifferently;
-    return WriteResult::changedDifferently;
-}
-
 bool FocusedField::isWebContent() const
 {
     ElementRef node = m_element;
@@ -288,14 +230,6 @@ bool FocusedField::isWebContent() const
 AXError FocusedField::enableAccessibility(Accessibility& accessibility, qint64 pid)
 {
     return accessibility.enableAccessibility(pid);
-}
-
-void FocusedField::pause(std::chrono::milliseconds time) const
-{
-    if (m_pause)
-        m_pause(time);
-    else
-        QThread::msleep(static_cast<unsigned long>(time.count()));
 }
 
 } // namespace quillcraft

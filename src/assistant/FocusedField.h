@@ -1,14 +1,11 @@
 #pragma once
 
-#include "core/TextEdit.h"
 #include "core/TextRange.h"
 #include "platform/AccessibilityElement.h"
 
 #include <QRectF>
 #include <QString>
 
-#include <chrono>
-#include <functional>
 #include <optional>
 
 namespace quillcraft {
@@ -25,8 +22,6 @@ struct FieldSources final {
     // This program's own process and whether its own fields may be read.
     qint64 ownPid = 0;
     bool allowsOwnFields = false;
-    // Blocks between read-backs after a write; tests replace it.
-    std::function<void(std::chrono::milliseconds)> pause;
 };
 
 struct FieldReading;
@@ -34,10 +29,9 @@ struct FieldReading;
 // An immutable snapshot of the text field that has keyboard focus in another
 // application: its element, owner, whole text, selection and three rectangles
 // in the program's bottom-left coordinates. Copies share the element.
+// Selecting and writing into it is FieldWriter's (writeback/).
 class FocusedField final {
 public:
-    enum class WriteResult { written, untouched, changedDifferently, stale };
-
     // Reads the focused element now; absent when it is not a checkable field.
     static std::optional<FocusedField> current(const FieldSources& sources);
     // The same, with what was learnt about the element on the way and why it is
@@ -76,10 +70,6 @@ public:
     // The platform's rectangle for a text range, unchecked.
     std::optional<QRectF> rawBounds(TextRange range) const;
 
-    // Selects the range and confirms it by reading it back.
-    bool select(TextRange range) const;
-    // Writes one edit through the accessibility interface and confirms it.
-    WriteResult write(const TextEdit& edit) const;
     // Whether the element or one of its 11 nearest ancestors is a web area.
     bool isWebContent() const;
 
@@ -88,11 +78,9 @@ public:
 
 private:
     FocusedField() = default;
-    void pause(std::chrono::milliseconds time) const;
 
     ElementRef m_element;
     const Screens* m_screens = nullptr;
-    std::function<void(std::chrono::milliseconds)> m_pause;
     qint64 m_pid = 0;
     QString m_bundleID;
     QString m_appName;

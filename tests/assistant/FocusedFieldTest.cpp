@@ -37,7 +37,6 @@ protected:
         s.screens = &screens;
         s.apps = &apps;
         s.ownPid = ownPid;
-        s.pause = [this](std::chrono::milliseconds ms) { paused += ms; };
         return s;
     }
 
@@ -48,7 +47,6 @@ protected:
     FakeApps apps;
     std::shared_ptr<FakeElement> window = FakeElement::make(QString(AX::windowRole));
     std::shared_ptr<FakeElement> field = FakeElement::make(QString(AX::textFieldRole));
-    std::chrono::milliseconds paused{0};
 };
 
 // A text area inside `levels` containers of the same size below a scroll area.
@@ -243,83 +241,6 @@ TEST_F(FocusedFieldTest, BoundsOnlyForTextThatShows)
     EXPECT_EQ(snapshot->rawBounds({0, 0}), flipped({125, 140, 0, 0}));
     field->boundsForRange = [](TextRange) { return QRectF(125, 140, 0, 18); }; // a caret
     EXPECT_TRUE(snapshot->bounds({0, 0}));
-}
-
-TEST_F(FocusedFieldTest, SelectConfirmsByReadingBack)
-{
-    const auto snapshot = FocusedField::current(sources());
-    ASSERT_TRUE(snapshot);
-    EXPECT_TRUE(snapshot->select({0, 5}));
-    EXPECT_EQ(paused.count(), 0);
-
-    field->reads.clear();
-    field->onSet = [](const QString&, const AXValue&) { return AXError::failure; };
-    EXPECT_FALSE(snapshot->select({0, 5}));
-    EXPECT_TRUE(field->reads.isEmpty());
-
-    // The application takes the set but never shows the range.
-    field->onSet = [](const QString&, const AXValue&) { return AXError::success; };
-    EXPECT_FALSE(snapshot->select({1, 2}));
-    EXPECT_EQ(field->reads.count(QString(AX::selectedTextRange)), 10);
-    EXPECT_EQ(paused.count(), 300);
-}
-
-TEST_F(FocusedFieldTest, WriteConfirmsTheExpectedText)
-{
-    const auto snapshot = FocusedField::current(sources());
-    ASSERT_TRUE(snapshot);
-    EXPECT_EQ(snapshot->write({6, 5, QStringLiteral("there")}), FocusedField::WriteResult::written);
-    EXPECT_EQ(std::get<QString>(field->attributes[AX::value]), QStringLiteral("Hello there"));
-    EXPECT_EQ(snapshot->write({40, 1, QStringLiteral("x")}), FocusedField::WriteResult::untouched);
-}
-
-TEST_F(FocusedFieldTest, WriteRefusesTextThatChangedSinceTheSnapshot)
-{
-    const auto snapshot = FocusedField::current(sources());
-    ASSERT_TRUE(snapshot);
-    field->attributes.insert(AX::value, QStringLiteral("Hello world!"));
-    EXPECT_EQ(snapshot->write({6, 5, QStringLiteral("there")}), FocusedField::WriteResult::stale);
-    EXPECT_FALSE(field->sets.contains(QString(AX::selectedText)));
-    EXPECT_EQ(std::get<QString>(field->attributes[AX::value]), QStringLiteral("Hello world!"));
-    // The user's caret stays: a range selected in their changed text would be
-    // replaced by the next key they type.
-    EXPECT_FALSE(field->sets.contains(QString(AX::selectedTextRange)));
-}
-
-TEST_F(FocusedFieldTest, WriteOutcomesWhenTheApplicationMisbehaves)
-{
-    const auto snapshot = FocusedField::current(sources());
-    ASSERT_TRUE(snapshot);
-    const TextEdit edit{6, 5, QStringLiteral("there")};
-    const auto failSelectedText = [this](AXError error, std::optional<QString> valueAfter) {
-        field->onSet = [this, error, valueAfter](const QString& attribute, const AXValue& value) {
-            if (attribute != AX::selectedText) {
-                field->attributes.insert(attribute, value);
-                return AXError::success;
-            }
-            if (valueAfter)
-                field->attributes.insert(AX::value, *valueAfter);
-            else
-                field->attributes.remove(AX::value);
-            return error;
-        };
-    };
-    const QString original = QStringLiteral("Hello world");
-
-    failSelectedText(AXError::notImplemented, original);
-    EXPECT_EQ(snapshot->write(edit), FocusedField::WriteResult::untouched);
-    failSelectedText(AXError::success, original); // accepted and ignored
-    EXPECT_EQ(snapshot->write(edit), FocusedField::WriteResult::untouched);
-    failSelectedText(AXError::cannotComplete, original); // timed out: cannot tell
-    EXPECT_EQ(snapshot->write(edit), FocusedField::WriteResult::changedDifferently);
-    failSelectedText(AXError::cannotComplete, QStringLiteral("Hello there")); // late but done
-    EXPECT_EQ(snapshot->write(edit), FocusedField::WriteResult::written);
-    field->attributes.insert(AX::value, original);
-    failSelectedText(AXError::success, QStringLiteral("Hello thereworld"));
-    EXPECT_EQ(snapshot->write(edit), FocusedField::WriteResult::changedDifferently);
-    field->attributes.insert(AX::value, original);
-    failSelectedText(AXError::success, std::nullopt);
-    EXPECT_EQ(snapshot->write(edit), FocusedField::WriteResult::changedDifferently);
 }
 
 TEST_F(FocusedFieldTest, IdentityRefreshAndWebContent)

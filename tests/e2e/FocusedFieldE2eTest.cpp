@@ -1,10 +1,12 @@
-// The focused-field snapshot, select and write against real Qt and GTK 3 fields
-// over the accessibility bus. Runs inside tests/e2e/session.sh.
+// The focused-field snapshot, and selecting and writing through FieldWriter on
+// the real clock, against real Qt and GTK 3 fields over the accessibility bus. Runs inside tests/e2e/session.sh.
 
 #include "E2eSupport.h"
 #include "Wait.h"
 #include "cli/InspectCommand.h"
 #include "assistant/FocusedField.h"
+#include "assistant/writeback/FieldWriter.h"
+#include "core/SystemClock.h"
 #include "platform/Accessibility.h"
 #include "platform/linux/LinuxSystem.h"
 
@@ -89,10 +91,34 @@ protected:
         return field;
     }
 
+    // Runs the event loop until the writer reports; absent when it does not in time.
+    template <typename Result, typename Start>
+    std::optional<Result> await(Start start)
+    {
+        // Shared: a report after the time limit must not land in a dead frame.
+        auto result = std::make_shared<std::optional<Result>>();
+        start([result](Result r) { *result = r; });
+        waitUntil([&] { return result->has_value(); }, 10000);
+        return *result;
+    }
+
+    std::optional<bool> select(const FocusedField& field, TextRange range)
+    {
+        return await<bool>([&](FieldWriter::Selected done) { writer.select(field, range, std::move(done)); });
+    }
+
+    std::optional<FieldWriter::WriteResult> write(const FocusedField& field, const TextEdit& edit)
+    {
+        return await<FieldWriter::WriteResult>(
+            [&](FieldWriter::Written done) { writer.write(field, edit, std::move(done)); });
+    }
+
     bool isQt() const { return GetParam() == Toolkit::qt; }
 
     TargetApp target{GetParam(), {QStringLiteral("--line"), waveText}};
     std::unique_ptr<LinuxSystem> system;
+    SystemClock clock;
+    FieldWriter writer{clock};
 };
 
 } // namespace
@@ -121,7 +147,7 @@ TEST_P(FocusedFieldE2eTest, LineFieldSnapshotCountsUtf16AfterAnEmoji)
     EXPECT_FALSE(field->isWebContent());
 
     // Selecting the emoji by UTF-16 range reads back the same range and text.
-    ASSERT_TRUE(field->select({3, 2}));
+    ASSERT_EQ(select(*field, {3, 2}), true);
     const auto fresh = field->refreshed();
     ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->selection(), (TextRange{3, 2}));
@@ -196,20 +222,20 @@ TEST_P(FocusedFieldE2eTest, WriteReplacesAndConfirms)
     ASSERT_TRUE(field);
     // "there" becomes "wörld 🌍": an emoji and a non-ASCII letter in the replacement.
     const QString replacement = QString::fromUtf8("w\xC3\xB6rld ") + globe;
-    EXPECT_EQ(field->write({6, 5, replacement}), FocusedField::WriteResult::written);
+    EXPECT_EQ(write(*field, {6, 5, replacement}), FieldWriter::WriteResult::written);
     const QString expected = QString::fromUtf8("Hi \xF0\x9F\x91\x8B ") + replacement;
     EXPECT_EQ(target.text(lineField), expected);
 
     // A deletion right after the emoji, in the fresh text.
     field = field->refreshed();
     ASSERT_TRUE(field);
-    EXPECT_EQ(field->write({5, 1, QString()}), FocusedField::WriteResult::written);
+    EXPECT_EQ(write(*field, {5, 1, QString()}), FieldWriter::WriteResult::written);
     EXPECT_EQ(target.text(lineField), QString::fromUtf8("Hi \xF0\x9F\x91\x8Bw\xC3\xB6rld ") + globe);
 
     // And in the text area.
     const auto area = focusField(textArea);
     ASSERT_TRUE(area);
-    EXPECT_EQ(area->write({0, 6, QStringLiteral("First line")}), FocusedField::WriteResult::written);
+    EXPECT_EQ(write(*area, {0, 6, QStringLiteral("First line")}), FieldWriter::WriteResult::written);
     EXPECT_TRUE(target.text(textArea)->startsWith(QStringLiteral("First line of the text area.\nLine 2")));
 }
 
@@ -222,7 +248,7 @@ TEST_P(FocusedFieldE2eTest, WriteIsStaleWhenTheTextChangedFirst)
     ASSERT_TRUE(waitUntil([&] { return target.text(lineField) == waveText + QLatin1Char('!'); }));
     EXPECT_TRUE(before->isSameField(FocusedField::current(sources())));
 
-    EXPECT_EQ(before->write({6, 5, QStringLiteral("world")}), FocusedField::WriteResult::stale);
+    EXPECT_EQ(write(*before, {6, 5, QStringLiteral("world")}), FieldWriter::WriteResult::stale);
     EXPECT_EQ(target.text(lineField), waveText + QLatin1Char('!'));
     // The caret stays where the user typed, with nothing selected for the next key to replace.
     const auto after = FocusedField::current(sources());
