@@ -1,6 +1,7 @@
 #include "DefaultsStore.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
@@ -376,12 +376,8 @@ void DefaultsStore::warn(const QString& sentence) const
 // what happened in one sentence.
 bool DefaultsStore::setAside(const QString& problem, QString& sentence) const
 {
-    const QString base = d->path + QStringLiteral(".damaged-")
-        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'"));
-    QString aside = base;
-    for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
-        aside = base + QLatin1Char('-') + QString::number(n);
-    if (!QFile::rename(d->path, aside)) {
+    const QString aside = PrivateFile(d->path).setAside();
+    if (aside.isEmpty()) {
         sentence = QStringLiteral("The preferences file %1 %2 and could not be moved aside; defaults apply and "
                                   "changes are kept for this session only.")
                        .arg(d->path, problem);
@@ -462,12 +458,7 @@ void DefaultsStore::persist()
 
     const QJsonObject root{{schemaKey, schemaVersion}, {valuesKey, d->values}};
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    QSaveFile file(d->path);
-    // Permissions go on before any byte is written, so the contents are never readable by others.
-    const bool saved = file.open(QIODevice::WriteOnly)
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) && file.write(bytes) == bytes.size()
-        && file.commit();
-    if (!saved) {
+    if (!PrivateFile(d->path).write(bytes)) {
         warnOnce(QStringLiteral("The preferences could not be saved to %1; they are kept for this session only.")
                      .arg(d->path));
         return;
