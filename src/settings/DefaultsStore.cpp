@@ -201,8 +201,8 @@ std::optional<QJsonObject> readValues(const QString& path, QString& problem)
         problem = QStringLiteral("has no schema version");
         return std::nullopt;
     }
-    // Older schemas would be migrated here; 1 is the first. A newer one may mean
-    // things this version cannot tell, so it is kept aside rather than rewritten.
+    // A newer schema may mean things this version cannot tell, so it is kept aside
+    // rather than rewritten; an older one is brought forward once its values are read.
     if (version > DefaultsStore::schemaVersion) {
         problem = QStringLiteral("was written by a newer version of Quillcraft");
         return std::nullopt;
@@ -212,7 +212,7 @@ std::optional<QJsonObject> readValues(const QString& path, QString& problem)
         problem = QStringLiteral("has no values");
         return std::nullopt;
     }
-    return values.toObject();
+    return PreferenceKeys::migrate(int(version), values.toObject());
 }
 
 } // namespace
