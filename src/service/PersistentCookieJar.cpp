@@ -1,6 +1,7 @@
 #include "PersistentCookieJar.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkCookie>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace quillcraft {
@@ -211,9 +211,8 @@ void PersistentCookieJar::load()
 
 void PersistentCookieJar::moveAside(const QString& why)
 {
-    const QString aside = m_filePath + QStringLiteral(".damaged-")
-        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (QFile::rename(m_filePath, aside)) {
+    const QString aside = PrivateFile(m_filePath).setAside();
+    if (!aside.isEmpty()) {
         qCWarning(lcService).noquote() << QStringLiteral("The saved cookies could not be read (%1); they were moved "
                                                          "to %2 and this run starts signed out.")
                                               .arg(why, aside);
@@ -248,12 +247,8 @@ void PersistentCookieJar::saveIfChanged()
         qCWarning(lcService).noquote() << QStringLiteral("Cannot create the folder for %1.").arg(m_filePath);
         return;
     }
-    QSaveFile file(m_filePath);
-    // The temporary file gets the final mode before any byte is written.
-    const bool ok = file.open(QIODevice::WriteOnly)
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) && file.write(bytes) == bytes.size()
-        && file.commit();
-    if (!ok) {
+    PrivateFile file(m_filePath);
+    if (!file.write(bytes)) {
         qCWarning(lcService).noquote() << QStringLiteral("Cannot save the cookies to %1: %2.")
                                               .arg(m_filePath, file.errorString());
         return;

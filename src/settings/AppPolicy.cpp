@@ -388,7 +388,7 @@ void AppPolicy::removeFromDictionary(const QString& word)
 
 bool AppPolicy::grammarOn()
 {
-    return m_defaults.boolValue(grammarOnKey).value_or(true);
+    return m_defaults.boolValue(grammarOnKey).value_or(PreferenceKeys::grammarOn.defaultValue());
 }
 
 void AppPolicy::setGrammarOn(bool on)
@@ -398,7 +398,7 @@ void AppPolicy::setGrammarOn(bool on)
 
 QString AppPolicy::language()
 {
-    return m_defaults.stringValue(languageKey).value_or(QStringLiteral("English"));
+    return m_defaults.stringValue(languageKey).value_or(PreferenceKeys::language.defaultValue());
 }
 
 void AppPolicy::setLanguage(const QString& language)
@@ -408,7 +408,7 @@ void AppPolicy::setLanguage(const QString& language)
 
 bool AppPolicy::finishedOnboarding()
 {
-    return m_defaults.boolValue(finishedOnboardingKey).value_or(false);
+    return m_defaults.boolValue(finishedOnboardingKey).value_or(PreferenceKeys::finishedOnboarding.defaultValue());
 }
 
 void AppPolicy::setFinishedOnboarding(bool finished)

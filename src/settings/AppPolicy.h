@@ -2,6 +2,7 @@
 
 #include "settings/BadgeCorner.h"
 #include "settings/BadgePosition.h"
+#include "settings/PreferenceKeys.h"
 
 #include <QDateTime>
 #include <QLatin1String>
@@ -32,15 +33,15 @@ class AppPolicy final : public QObject {
 public:
     using Clock = std::function<QDateTime()>;
 
-    static constexpr QLatin1String appChoicesKey{"appChoices"};
-    static constexpr QLatin1String pausedUntilKey{"pausedUntil"};
-    static constexpr QLatin1String badgeCornersKey{"badgeCorners"};
-    static constexpr QLatin1String badgePositionsKey{"badgePositions"};
-    static constexpr QLatin1String hiddenBadgesKey{"hiddenBadges"};
-    static constexpr QLatin1String dictionaryKey{"dictionary"};
-    static constexpr QLatin1String grammarOnKey{"grammarOn"};
-    static constexpr QLatin1String languageKey{"language"};
-    static constexpr QLatin1String finishedOnboardingKey{"finishedOnboarding"};
+    static constexpr QLatin1String appChoicesKey = PreferenceKeys::appChoices.name;
+    static constexpr QLatin1String pausedUntilKey = PreferenceKeys::pausedUntil.name;
+    static constexpr QLatin1String badgeCornersKey = PreferenceKeys::badgeCorners.name;
+    static constexpr QLatin1String badgePositionsKey = PreferenceKeys::badgePositions.name;
+    static constexpr QLatin1String hiddenBadgesKey = PreferenceKeys::hiddenBadges.name;
+    static constexpr QLatin1String dictionaryKey = PreferenceKeys::dictionary.name;
+    static constexpr QLatin1String grammarOnKey = PreferenceKeys::grammarOn.name;
+    static constexpr QLatin1String languageKey = PreferenceKeys::language.name;
+    static constexpr QLatin1String finishedOnboardingKey = PreferenceKeys::finishedOnboarding.name;
 
     // The clock gives the current time; the system clock when empty.
     explicit AppPolicy(DefaultsStore& defaults, Clock clock = {}, QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 #include "DefaultsStore.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
@@ -201,8 +201,8 @@ std::optional<QJsonObject> readValues(const QString& path, QString& problem)
         problem = QStringLiteral("has no schema version");
         return std::nullopt;
     }
-    // Older schemas would be migrated here; 1 is the first. A newer one may mean
-    // things this version cannot tell, so it is kept aside rather than rewritten.
+    // A newer schema may mean things this version cannot tell, so it is kept aside
+    // rather than rewritten; an older one is brought forward once its values are read.
     if (version > DefaultsStore::schemaVersion) {
         problem = QStringLiteral("was written by a newer version of Quillcraft");
         return std::nullopt;
@@ -212,7 +212,7 @@ std::optional<QJsonObject> readValues(const QString& path, QString& problem)
         problem = QStringLiteral("has no values");
         return std::nullopt;
     }
-    return values.toObject();
+    return PreferenceKeys::migrate(int(version), values.toObject());
 }
 
 } // namespace
@@ -376,12 +376,8 @@ void DefaultsStore::warn(const QString& sentence) const
 // what happened in one sentence.
 bool DefaultsStore::setAside(const QString& problem, QString& sentence) const
 {
-    const QString base = d->path + QStringLiteral(".damaged-")
-        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'"));
-    QString aside = base;
-    for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
-        aside = base + QLatin1Char('-') + QString::number(n);
-    if (!QFile::rename(d->path, aside)) {
+    const QString aside = PrivateFile(d->path).setAside();
+    if (aside.isEmpty()) {
         sentence = QStringLiteral("The preferences file %1 %2 and could not be moved aside; defaults apply and "
                                   "changes are kept for this session only.")
                        .arg(d->path, problem);
@@ -462,12 +458,7 @@ void DefaultsStore::persist()
 
     const QJsonObject root{{schemaKey, schemaVersion}, {valuesKey, d->values}};
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    QSaveFile file(d->path);
-    // Permissions go on before any byte is written, so the contents are never readable by others.
-    const bool saved = file.open(QIODevice::WriteOnly)
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) && file.write(bytes) == bytes.size()
-        && file.commit();
-    if (!saved) {
+    if (!PrivateFile(d->path).write(bytes)) {
         warnOnce(QStringLiteral("The preferences could not be saved to %1; they are kept for this session only.")
                      .arg(d->path));
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/PreferenceKeys.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -38,7 +40,7 @@ public:
     explicit DefaultsStore(const QString& filePath, QObject* parent = nullptr);
     ~DefaultsStore() override;
 
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = PreferenceKeys::schemaVersion;
     static QString standardFilePath();
     QString filePath() const;
 

@@ -1,0 +1,164 @@
+#include "core/PrivateFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+QT_BEGIN_NAMESPACE
+// Failures show the text, not its UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+using namespace quillcraft;
+
+namespace {
+
+QString u(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void seed(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    ASSERT_TRUE(QFile::setPermissions(path, permissions));
+}
+
+unsigned mode(const QString& path)
+{
+    struct stat info { };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+// Lets everyone read new files for the lifetime of the object.
+class PermissiveUmask final {
+public:
+    PermissiveUmask()
+        : m_previous(::umask(0))
+    {
+    }
+    ~PermissiveUmask() { ::umask(m_previous); }
+
+private:
+    mode_t m_previous;
+};
+
+// Makes writes past `bytes` fail with EFBIG instead of killing the process.
+class FileSizeLimit final {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous {};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+class PrivateFileTest : public testing::Test {
+protected:
+    QString path() const { return m_dir.filePath(u("prefs.json")); }
+    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(PrivateFileTest, OnlyTheOwnerCanReadWhateverTheUmaskOrTheOldMode)
+{
+    const PermissiveUmask umask;
+    PrivateFile file(path());
+    ASSERT_TRUE(file.write("first"));
+    EXPECT_EQ(mode(path()), 0600u);
+    EXPECT_EQ(contents(path()), "first");
+
+    seed(path(), "old",
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    ASSERT_EQ(mode(path()), 0644u);
+    ASSERT_TRUE(file.write("second"));
+    EXPECT_EQ(mode(path()), 0600u);
+    EXPECT_EQ(contents(path()), "second");
+    EXPECT_TRUE(file.errorString().isEmpty());
+    EXPECT_EQ(entries(), QStringList { u("prefs.json") }); // no temporary left behind
+}
+
+TEST_F(PrivateFileTest, AFailedWriteKeepsTheOldFileAndSaysSo)
+{
+    // A directory where the file should be.
+    ASSERT_TRUE(QDir().mkpath(path()));
+    PrivateFile folder(path());
+    EXPECT_FALSE(folder.write("new"));
+    EXPECT_FALSE(folder.errorString().isEmpty());
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+    ASSERT_TRUE(QDir().rmdir(path()));
+
+    seed(path(), "old", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // The disk fills up halfway through the write.
+    {
+        const FileSizeLimit limit(1024);
+        PrivateFile file(path());
+        EXPECT_FALSE(file.write(QByteArray(64 * 1024, 'x')));
+        EXPECT_FALSE(file.errorString().isEmpty());
+    }
+    EXPECT_EQ(contents(path()), "old");
+    EXPECT_EQ(entries(), QStringList { u("prefs.json") });
+}
+
+TEST_F(PrivateFileTest, SetAsideKeepsTheContentAndNeverOverwritesAnEarlierOne)
+{
+    // Named in UTC whatever the zone of the time given.
+    const QDateTime now(QDate(2026, 3, 4), QTime(6, 6, 7, 891), Qt::OffsetFromUTC, 3600);
+    const QString first = path() + u(".damaged-20260304T050607891Z");
+    PrivateFile file(path());
+
+    seed(path(), "damaged one", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(file.setAside(now), first);
+    EXPECT_FALSE(QFile::exists(path()));
+    EXPECT_EQ(contents(first), "damaged one");
+
+    // Two more in the same millisecond; one name is already taken by someone else.
+    seed(first + u("-3"), "not ours", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    seed(path(), "damaged two", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(file.setAside(now), first + u("-2"));
+    seed(path(), "damaged three", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(file.setAside(now), first + u("-4"));
+    EXPECT_EQ(contents(first), "damaged one");
+    EXPECT_EQ(contents(first + u("-2")), "damaged two");
+    EXPECT_EQ(contents(first + u("-3")), "not ours");
+    EXPECT_EQ(contents(first + u("-4")), "damaged three");
+    EXPECT_TRUE(file.errorString().isEmpty());
+
+    // Nothing to set aside.
+    EXPECT_TRUE(file.setAside(now).isEmpty());
+    EXPECT_FALSE(file.errorString().isEmpty());
+}
