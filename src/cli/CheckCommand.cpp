@@ -1,6 +1,7 @@
 #include "CheckCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "core/ResourceFolder.h"
 #include "grammar/HarperChecker.h"
 #include "grammar/LintWindow.h"
@@ -103,19 +104,7 @@ private:
 // sequences) away from the terminal.
 QString oneLine(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n'))
-            out += QLatin1String("\\n");
-        else if (c == QLatin1Char('\r'))
-            out += QLatin1String("\\r");
-        else if (c.category() == QChar::Other_Control && c != QLatin1Char('\t'))
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
+    return TerminalText::sanitized(text, TerminalText::Rendering::escapes);
 }
 
 // Checks the inputs one window at a time (the checker keeps only the newest

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "cli/TerminalText.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -16,11 +18,7 @@ namespace quillcraft::CommandLine {
 void printError(const QString& line)
 {
     // A file name can hold escape sequences; they must not drive the terminal.
-    QString shown = line;
-    for (QChar& c : shown) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    }
+    const QString shown = TerminalText::sanitized(line, TerminalText::Rendering::questionMarks);
     const QByteArray bytes = (QStringLiteral("quillcraft: ") + shown + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);

@@ -12,8 +12,8 @@ namespace quillcraft::CommandLine {
 inline constexpr int exitOk = 0;
 inline constexpr int exitUsage = 2;
 
-// Writes "quillcraft: <line>" and a line feed to standard error, control
-// characters shown as "?".
+// Writes "quillcraft: <line>" and a line feed to standard error, characters
+// unsafe on a terminal shown as "?".
 void printError(const QString& line);
 // Writes text to standard output as UTF-8, unchanged. When it cannot be
 // written, says so (not for a reader that went away) and returns false.

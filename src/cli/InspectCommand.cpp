@@ -6,13 +6,12 @@
 #include "platform/FrontmostApp.h"
 #include "platform/TrustCheck.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/X11Display.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTimer>
-
-#include <xcb/xcb.h>
 
 namespace quillcraft {
 
@@ -38,15 +37,6 @@ QString usage()
         "  -h, --help  show this help\n"
         "\n"
         "Needs an X11 display and accessibility switched on.\n");
-}
-
-// Qt aborts the process when it cannot reach the display, so ask first.
-bool displayAnswers()
-{
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
 }
 
 QJsonValue rectValue(const std::optional<QRectF>& rect)

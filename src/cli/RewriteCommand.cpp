@@ -1,6 +1,7 @@
 #include "RewriteCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "core/DevelopmentHooks.h"
 #include "service/PersistentCookieJar.h"
 #include "service/QuillcraftClient.h"
@@ -189,13 +190,7 @@ std::optional<QString> readInput(const std::optional<QByteArray>& path)
 // (escape sequences, carriage returns) are left out.
 QString printable(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.category() != QChar::Other_Control || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
-            out += c;
-    }
-    return out;
+    return TerminalText::sanitized(text, TerminalText::Rendering::dropped);
 }
 
 // Shows the text on a terminal while it streams. The text only ever grows at
@@ -210,8 +205,13 @@ public:
         if (start < 0)
             return true;
         const QString shown = text.mid(start);
-        const bool written = CommandLine::printOut(printable(shown.mid(m_printed)));
-        m_printed = shown.size();
+        // A character split across two records waits for its second half,
+        // which alone would be an unsafe lone surrogate.
+        qsizetype end = shown.size();
+        if (end > m_printed && shown.at(end - 1).isHighSurrogate())
+            --end;
+        const bool written = CommandLine::printOut(printable(shown.mid(m_printed, end - m_printed)));
+        m_printed = end;
         return written;
     }
     bool printedAnything() const { return m_printed > 0; }

@@ -1,5 +1,7 @@
 #include "TextIssue.h"
 
+#include "core/TextTrim.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,22 +16,11 @@ namespace {
 const QChar kOpenQuote(0x201C);
 const QChar kCloseQuote(0x201D);
 
+// Space separators and tabs but not line breaks: a suggestion that adds a
+// newline is not the same fix as one that does not.
 bool isBlank(QChar c)
 {
     return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
-}
-
-// Trims space separators and tabs but keeps line breaks: a suggestion that adds a
-// newline is not the same fix as one that does not.
-QString trimmedOfBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 // A JSON number that holds an integer, or nothing (fractions, strings and absurd values alike).
@@ -72,7 +63,7 @@ QList<Suggestion> decodeSuggestions(const QJsonValue& value)
         if (!kind)
             continue;
         const QString text = object.value(QLatin1String("replacementText")).toString();
-        const QString duplicateKey = wireKind + QLatin1Char(':') + trimmedOfBlanks(text);
+        const QString duplicateKey = wireKind + QLatin1Char(':') + trimmed(text, isBlank);
         if (seen.contains(duplicateKey))
             continue;
         seen.insert(duplicateKey);

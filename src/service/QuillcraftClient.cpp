@@ -1,5 +1,7 @@
 #include "QuillcraftClient.h"
 
+#include "core/TextTrim.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -17,16 +19,9 @@ QString genericMessage()
 }
 
 // Spaces and tabs only: other white space belongs to the payload.
-QString trimSpacesAndTabs(const QString& text)
+bool isSpaceOrTab(QChar c)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    while (begin < end && blank(text.at(begin)))
-        ++begin;
-    while (end > begin && blank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
 std::optional<QJsonObject> jsonObject(const QByteArray& bytes)
@@ -115,7 +110,7 @@ std::optional<QuillcraftClient::StreamEvent> QuillcraftClient::streamEvent(const
 {
     if (!line.startsWith(QLatin1String("data:")))
         return std::nullopt;
-    const QString data = trimSpacesAndTabs(line.mid(5));
+    const QString data = trimmed(line.mid(5), isSpaceOrTab);
     if (data == QLatin1String("[DONE]"))
         return std::nullopt;
     const std::optional<QJsonObject> record = jsonObject(data.toUtf8());

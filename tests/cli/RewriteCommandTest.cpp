@@ -7,9 +7,9 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <gmock/gmock.h>
 #include "ProgramRun.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -28,6 +28,49 @@ const QByteArray twoWords = "data: {\"type\":\"text-delta\",\"delta\":\"Hello\"}
                             "data: {\"type\":\"text-delta\",\"delta\":\" world \"}\n"
                             "data: {\"type\":\"finish\",\"finishReason\":\"stop\"}\n";
 
+// A pseudo-terminal; screen() is all the program has shown on it so far.
+class Pty final {
+public:
+    Pty()
+    {
+        m_open = ::openpty(&m_master, &m_terminal, nullptr, nullptr, nullptr) == 0;
+        if (m_open)
+            ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    }
+    ~Pty()
+    {
+        closeTerminal();
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool isOpen() const { return m_open; }
+    int terminal() const { return m_terminal; }
+    // Once the program has it, the screen ends when the program does.
+    void closeTerminal()
+    {
+        if (m_terminal >= 0)
+            ::close(m_terminal);
+        m_terminal = -1;
+    }
+    const QByteArray& screen()
+    {
+        char buffer[256];
+        ssize_t n;
+        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+            m_screen.append(buffer, n);
+        return m_screen;
+    }
+
+private:
+    bool m_open = false;
+    int m_master = -1;
+    int m_terminal = -1;
+    QByteArray m_screen;
+};
+
 class RewriteCommandTest : public testing::Test {
 protected:
     void SetUp() override
@@ -36,8 +79,6 @@ protected:
             GTEST_SKIP() << "needs a development build to point the binary at the test server";
     }
 
-    // Runs the built binary against `origin` (the test server by default),
-    // keeping the event loop turning so the server can answer.
     // Runs the built binary against `origin` (the test server by default).
     ProgramRun run(const QStringList& arguments, const QByteArray& input, std::optional<QUrl> origin = std::nullopt,
                    const std::function<void()>& inChild = {})
@@ -49,6 +90,24 @@ protected:
         options.environment = environment;
         options.inChild = inChild;
         return runProgram(QStringLiteral(QUILLCRAFT_BINARY), QStringList{QStringLiteral("rewrite")} + arguments, options);
+    }
+
+    // Runs the binary on a terminal while the server sends `first`, and `rest`
+    // only once `firstShown` is on the screen; gives the status and the screen.
+    std::pair<int, QByteArray> runOnTerminal(
+        const QByteArray& first, const QByteArray& firstShown, const QByteArray& rest)
+    {
+        Pty pty;
+        EXPECT_TRUE(pty.isOpen());
+        if (!pty.isOpen())
+            return { -1, {} };
+        m_server.enqueue(
+            ScriptedReply(200).send(first).waitFor([&] { return pty.screen().contains(firstShown); }).send(rest));
+        const ProgramRun outcome
+            = run({}, "Some text.", std::nullopt, [terminal = pty.terminal()] { ::dup2(terminal, STDOUT_FILENO); });
+        pty.closeTerminal();
+        test::spin(20);
+        return { outcome.status, pty.screen() };
     }
 
     LoopbackHttpServer m_server;
@@ -157,31 +216,24 @@ TEST_F(RewriteCommandTest, BadUsageAndBadInputSendNothing)
 
 TEST_F(RewriteCommandTest, ATerminalSeesTheTextGrow)
 {
-    int master = -1;
-    int slave = -1;
-    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    QByteArray screen;
-    auto readScreen = [&] {
-        char buffer[256];
-        ssize_t n;
-        while ((n = ::read(master, buffer, sizeof buffer)) > 0)
-            screen.append(buffer, n);
-        return screen;
+    const struct {
+        const char* first;
+        const char* firstShown;
+        const char* rest;
+        QByteArray screen;
+    } cases[] = {
+        // The pty turns line feeds into CR LF; the escape sequence is left out.
+        { "data: {\"type\":\"text-delta\",\"delta\":\"\\n Line one\\u001b[2J\\n\"}\n", "Line one",
+            "data: {\"type\":\"text-delta\",\"delta\":\"line two \"}\ndata: {\"type\":\"finish\"}\n",
+            "Line one[2J\r\nline two \r\n" },
+        // An emoji's two UTF-16 halves in separate records still make one character.
+        { "data: {\"type\":\"text-delta\",\"delta\":\"Smile \\ud83d\"}\n", "Smile",
+            "data: {\"type\":\"text-delta\",\"delta\":\"\\ude00 now\"}\ndata: {\"type\":\"finish\"}\n",
+            "Smile \xF0\x9F\x98\x80 now\r\n" },
     };
-    // The second record is only sent once the first is on the screen.
-    m_server.enqueue(ScriptedReply(200)
-                         .send("data: {\"type\":\"text-delta\",\"delta\":\"\\n Line one\\u001b[2J\\n\"}\n")
-                         .waitFor([&] { return readScreen().contains("Line one"); })
-                         .send("data: {\"type\":\"text-delta\",\"delta\":\"line two \"}\n"
-                               "data: {\"type\":\"finish\"}\n"));
-
-    const ProgramRun outcome = run({}, "Some text.", std::nullopt, [slave] { ::dup2(slave, STDOUT_FILENO); });
-    ::close(slave);
-    test::spin(20);
-    readScreen();
-    ::close(master);
-    EXPECT_EQ(outcome.status, 0);
-    // The pty turns line feeds into CR LF; the escape sequence is left out.
-    EXPECT_EQ(screen, "Line one[2J\r\nline two \r\n");
+    for (const auto& c : cases) {
+        const auto [status, screen] = runOnTerminal(c.first, c.firstShown, c.rest);
+        EXPECT_EQ(status, 0) << c.firstShown;
+        EXPECT_EQ(screen, c.screen) << c.firstShown;
+    }
 }

@@ -1,9 +1,12 @@
 #include "MovedKey.h"
 
+#include "platform/linux/X11Keymap.h"
+
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 namespace quillcraft::e2e {
@@ -23,32 +26,24 @@ MovedKey::MovedKey(unsigned long lower, unsigned long upper)
     if (!display)
         return;
     m_impl->display = display;
-    int first = 0;
-    int last = 0;
-    XDisplayKeycodes(display, &first, &last);
-    int perCode = 0;
-    KeySym* map = XGetKeyboardMapping(display, KeyCode(first), last - first + 1, &perCode);
-    if (!map)
-        return;
-    const auto symbolsOf = [&](int code) { return map + (code - first) * perCode; };
-    for (int code = first; code <= last && m_impl->from == 0; ++code) {
-        if (symbolsOf(code)[0] == lower)
+    const X11Keymap keymap = X11Keymap::read(display);
+    for (int code = keymap.firstKeycode(); code <= keymap.lastKeycode() && m_impl->from == 0; ++code) {
+        if (keymap.keysymOf(KeyCode(code)) == lower)
             m_impl->from = KeyCode(code);
     }
-    for (int code = last; code >= first && m_impl->to == 0; --code) {
-        const KeySym* symbols = symbolsOf(code);
-        if (std::all_of(symbols, symbols + perCode, [](KeySym symbol) { return symbol == NoSymbol; }))
+    for (int code = keymap.lastKeycode(); code >= keymap.firstKeycode() && m_impl->to == 0; --code) {
+        const std::span<const KeySym> symbols = keymap.symbolsOf(KeyCode(code));
+        if (std::all_of(symbols.begin(), symbols.end(), [](KeySym symbol) { return symbol == NoSymbol; }))
             m_impl->to = KeyCode(code);
     }
-    if (m_impl->from != 0 && m_impl->to != 0) {
-        m_impl->perCode = perCode;
-        m_impl->original.assign(symbolsOf(m_impl->from), symbolsOf(m_impl->from) + perCode);
-    }
-    XFree(map);
-    if (m_impl->perCode == 0) {
+    if (m_impl->from == 0 || m_impl->to == 0) {
         m_impl->to = 0;
         return;
     }
+    const std::span<const KeySym> original = keymap.symbolsOf(m_impl->from);
+    const int perCode = int(original.size());
+    m_impl->perCode = perCode;
+    m_impl->original.assign(original.begin(), original.end());
     std::vector<KeySym> moved(size_t(perCode), NoSymbol);
     moved[0] = lower;
     moved[1] = upper;

@@ -1,6 +1,7 @@
 #include "X11ClipboardWorker.h"
 
 #include "core/Logging.h"
+#include "platform/linux/Xcb.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
@@ -14,7 +15,6 @@
 #include <deque>
 #include <functional>
 #include <vector>
-#include <cstdlib>
 #include <cstring>
 
 namespace quillcraft {
@@ -44,22 +44,10 @@ uint8_t eventType(const xcb_generic_event_t* event)
     return event->response_type & 0x7f;
 }
 
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <typename Reply>
-ReplyPtr<Reply> reply(Reply* r)
-{
-    return ReplyPtr<Reply>(r, &std::free);
-}
-
 } // namespace
 
 struct X11ClipboardWorker::Private {
-    struct EventDeleter {
-        void operator()(xcb_generic_event_t* event) const { std::free(event); }
-    };
-    using Event = std::unique_ptr<xcb_generic_event_t, EventDeleter>;
+    using Event = XcbPtr<xcb_generic_event_t>;
     struct Transfer; // an incremental (INCR) answer in progress
 
     explicit Private(std::atomic<quint64>& count)
@@ -233,11 +221,7 @@ uint32_t X11ClipboardWorker::Private::atom(const QString& name)
 {
     if (auto it = m_atoms.constFind(name); it != m_atoms.constEnd())
         return *it;
-    const QByteArray utf8 = name.toUtf8();
-    auto r = reply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(utf8.size()), utf8.constData()),
-        nullptr));
-    const uint32_t value = r ? r->atom : uint32_t(XCB_ATOM_NONE);
+    const uint32_t value = internAtom(m_connection, name.toUtf8());
     if (value != XCB_ATOM_NONE) {
         m_atoms.insert(name, value);
         m_atomNames.insert(value, name);
@@ -249,7 +233,7 @@ QString X11ClipboardWorker::Private::atomName(uint32_t value)
 {
     if (auto it = m_atomNames.constFind(value); it != m_atomNames.constEnd())
         return *it;
-    auto r = reply(xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, value), nullptr));
+    auto r = xcbPtr(xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, value), nullptr));
     if (!r)
         return {};
     const QString name = QString::fromUtf8(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get()));
@@ -277,7 +261,7 @@ uint32_t X11ClipboardWorker::Private::serverTime()
 
 bool X11ClipboardWorker::Private::ownsClipboard()
 {
-    auto r = reply(xcb_get_selection_owner_reply(
+    auto r = xcbPtr(xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, atom(QStringLiteral("CLIPBOARD"))), nullptr));
     return r && r->owner == m_window;
 }
@@ -349,7 +333,7 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
     if (!event || reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property == XCB_ATOM_NONE)
         return std::nullopt;
 
-    auto r = reply(xcb_get_property_reply(
+    auto r = xcbPtr(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
         nullptr));
     if (!r || r->type == XCB_ATOM_NONE)
@@ -380,7 +364,7 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
             timeoutMs);
         if (!next)
             return std::nullopt;
-        auto chunk = reply(xcb_get_property_reply(
+        auto chunk = xcbPtr(xcb_get_property_reply(
             m_connection,
             xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
             nullptr));
@@ -409,7 +393,7 @@ std::optional<ClipboardContents> X11ClipboardWorker::Private::save()
     drain();
     if (m_owner && ownsClipboard())
         return m_owned;
-    auto owner = reply(xcb_get_selection_owner_reply(
+    auto owner = xcbPtr(xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, atom(QStringLiteral("CLIPBOARD"))), nullptr));
     if (!owner)
         return std::nullopt;

@@ -8,4 +8,8 @@ namespace quillcraft {
 // on X11 (Wayland, offscreen). GUI thread only.
 Display* qtX11Display();
 
+// Whether the X server that DISPLAY names accepts a connection. Qt aborts the
+// process when it cannot reach its display, so this is asked first.
+bool displayAnswers();
+
 } // namespace quillcraft

@@ -41,10 +41,23 @@ KeyCode X11Keymap::keycodeOf(KeySym keysym) const
 
 KeySym X11Keymap::keysymOf(KeyCode keycode) const
 {
+    const std::span<const KeySym> symbols = symbolsOf(keycode);
+    return symbols.empty() ? NoSymbol : symbols.front();
+}
+
+std::span<const KeySym> X11Keymap::symbolsOf(KeyCode keycode) const
+{
     if (m_perCode <= 0 || keycode < m_first)
-        return NoSymbol;
+        return {};
     const size_t index = size_t(keycode - m_first) * size_t(m_perCode);
-    return index < m_symbols.size() ? m_symbols[index] : NoSymbol;
+    if (index >= m_symbols.size())
+        return {};
+    return std::span<const KeySym>(m_symbols).subspan(index, size_t(m_perCode));
+}
+
+int X11Keymap::lastKeycode() const
+{
+    return m_perCode > 0 ? m_first + int(m_symbols.size() / size_t(m_perCode)) - 1 : m_first - 1;
 }
 
 } // namespace quillcraft

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <vector>
 
 typedef struct _XDisplay Display; // NOLINT: Xlib's own spelling, so no Xlib header here
@@ -22,6 +23,11 @@ public:
     unsigned char keycodeOf(unsigned long keysym) const;
     // The key's first, unshifted symbol; NoSymbol (0) when it has none.
     unsigned long keysymOf(unsigned char keycode) const;
+    // All of the key's symbols, one a column; empty outside the map.
+    std::span<const unsigned long> symbolsOf(unsigned char keycode) const;
+    // The range of key codes the map covers; last is below first when empty.
+    int firstKeycode() const { return m_first; }
+    int lastKeycode() const;
 
 private:
     int m_first = 0;

@@ -1,5 +1,7 @@
 #include "X11Windows.h"
 
+#include "platform/linux/Xcb.h"
+
 #include <QGuiApplication>
 #include <QList>
 
@@ -12,21 +14,11 @@ namespace quillcraft {
 
 namespace {
 
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, FreeReply>;
+using PropertyReply = XcbPtr<xcb_get_property_reply_t>;
 
 xcb_connection_t* connectionOf(void* connection)
 {
     return static_cast<xcb_connection_t*>(connection);
-}
-
-quint32 internAtom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, FreeReply> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
-    return reply ? reply->atom : quint32(XCB_ATOM_NONE);
 }
 
 // Errors come back as values on xcb: a window that vanished is just no reply.
