@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "ProgramRun.h"
 #include "Wait.h"
 #include "core/DevelopmentHooks.h"
 
@@ -6,8 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
-#include "ProgramRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
