@@ -18,8 +18,17 @@ function(quillcraft_add_test name)
     if(NOT "e2e" IN_LIST ARG_LABELS)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
+    # gtest_discover_tests passes its PROPERTIES through a generated script that splits every
+    # list into separate arguments (two labels or two variables would become property names),
+    # so the properties are set by a script of ours, read by CTest after the discovered tests.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${env}" TIMEOUT 300)
+        TEST_LIST ${name}_TESTS)
+    set(properties "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+    file(WRITE "${properties}"
+        "foreach(test IN LISTS ${name}_TESTS)\n"
+        "    set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${ARG_LABELS}\" ENVIRONMENT \"${env}\" TIMEOUT 300)\n"
+        "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties}")
 endfunction()

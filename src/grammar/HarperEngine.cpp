@@ -217,7 +217,9 @@ struct HarperEngine::Js {
         Settlement& settlement = *callback->settlement;
         settlement.settled = true;
         std::optional<QString> text;
-        if (callback->fulfils && settlement.stage == Settlement::Stage::lint) {
+        // A lint's answer, or why setup was refused (the engine's own words, never user text).
+        const bool wanted = settlement.stage == Settlement::Stage::lint ? callback->fulfils : !callback->fulfils;
+        if (wanted) {
             JSValueRef value = count > 0 ? arguments[0] : JSValueMakeUndefined(ctx);
             JSValueRef exception = nullptr;
             JSStringRef string = JSValueToStringCopy(ctx, value, &exception);
@@ -307,17 +309,17 @@ void HarperEngine::loadFailed(const char* reason)
 void HarperEngine::settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json)
 {
     if (settlement.stage == Settlement::Stage::setup)
-        setupSettled(fulfilled);
+        setupSettled(fulfilled, json);
     else
         lintSettled(settlement, fulfilled, json);
 }
 
-void HarperEngine::setupSettled(bool fulfilled)
+void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& reason)
 {
     if (fulfilled) {
         m_js->bridge = m_js->candidate;
     } else {
-        qCWarning(lcGrammar, "The grammar engine's setup failed.");
+        qCWarning(lcGrammar, "The grammar engine's setup failed: %s", qUtf8Printable(reason.value_or(QStringLiteral("no reason given"))));
         m_failed = true;
         JSValueUnprotect(m_js->context, m_js->candidate);
         m_js->candidate = nullptr;

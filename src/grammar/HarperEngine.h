@@ -33,7 +33,7 @@ private:
 
     void loadFailed(const char* reason);
     void settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
-    void setupSettled(bool fulfilled);
+    void setupSettled(bool fulfilled, const std::optional<QString>& reason);
     void releaseWasm();
     void lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
     void scheduleDrain();
