@@ -83,6 +83,13 @@ export async function createAuth({ db, baseURL, secret, trustedOrigins, sendRese
         telemetry: { enabled: false },
         // Only better-auth's own message: its extra arguments may hold what a user typed.
         logger: { level: 'warn', log: (level, message) => log(`auth ${level}: ${message}`) },
+        // A refused sign-in is an answer, not news for the console; failures are, by code only.
+        onAPIError: {
+            onError: (error) => {
+                const status = typeof error?.statusCode === 'number' ? error.statusCode : 500;
+                if (status >= 500) log(`auth failed: ${error?.name || 'Error'} ${error?.body?.code || status}`);
+            },
+        },
         emailAndPassword: {
             enabled: true,
             autoSignIn: true,
