@@ -70,7 +70,8 @@ export function readBody(req, limit, tooLarge) {
         req.on('end', () => {
             if (!refused) resolve(Buffer.concat(chunks));
         });
-        req.on('error', reject);
+        // The client went away mid-body: nobody is left to tell, and nothing failed here.
+        req.on('error', () => reject(new HttpError(400, 'incomplete', 'The request ended before its body did.')));
     });
 }
 

@@ -74,16 +74,17 @@ export async function rewrite(ctx, req, res) {
         prompt: request.prompt,
         maxRetries: 0,
         abortSignal: stop.signal,
+        // Replaces the SDK's own report, which prints the request and the reply whole.
+        onError: ({ error }) => {
+            // The name and status only: a model server's message may quote the prompt.
+            const status = error?.statusCode ? ` (status ${error.statusCode})` : '';
+            ctx.log(`rewrite failed: ${error?.name || 'Error'}${status}`);
+        },
     });
     result.pipeUIMessageStreamToResponse(res, {
         headers: { 'x-quillcraft-rewriter': ctx.model ? 'model' : 'offline' },
         sendReasoning: false,
         sendSources: false,
-        onError: (error) => {
-            // The name and status only: a model server's message may quote the prompt.
-            const status = error?.statusCode ? ` (status ${error.statusCode})` : '';
-            ctx.log(`rewrite failed: ${error?.name || 'Error'}${status}`);
-            return 'The rewrite failed. Try again.';
-        },
+        onError: () => 'The rewrite failed. Try again.',
     });
 }

@@ -133,7 +133,6 @@ export async function createService({
         };
         let auth = null;
         ctx.auth = () => auth;
-        if (!model) await warmUp();
 
         const table = routes();
         server = http.createServer((req, res) => {
@@ -147,8 +146,11 @@ export async function createService({
                     : new HttpError(500, 'internal', 'The service failed. Try again.'));
             });
         });
+        // Listening first reports a taken port at once; until the rest is ready,
+        // requests (the health check too) are answered 503.
         const actualPort = await listen(server, port, host);
         ctx.baseURL = `http://${host}:${actualPort}`;
+        if (!model) await warmUp();
         auth = await createAuth({
             db,
             baseURL: ctx.baseURL,
