@@ -37,12 +37,34 @@ const FALLBACK_BY_STATUS = {
     429: 'Too many attempts. Try again soon.',
 };
 
+const CODE_BY_STATUS = {
+    400: 'BAD_REQUEST',
+    401: 'UNAUTHORIZED',
+    403: 'FORBIDDEN',
+    404: 'NOT_FOUND',
+    405: 'METHOD_NOT_ALLOWED',
+    413: 'TOO_LARGE',
+    429: 'TOO_MANY_REQUESTS',
+};
+
+// better-auth's code for an error body, where it gives none of its own.
+function codeFor(status, body) {
+    if (body && typeof body.code === 'string') return body.code;
+    if (body?.message === 'Invalid token') return 'INVALID_TOKEN';
+    return CODE_BY_STATUS[status] || 'INTERNAL';
+}
+
 // Turns one of better-auth's error bodies into whole sentences.
 export function sentenceFor(status, body) {
-    const code = body && typeof body.code === 'string' ? body.code : null;
-    if (code && SENTENCES[code]) return SENTENCES[code];
+    const code = codeFor(status, body);
     const message = body && typeof body.message === 'string' ? body.message.trim() : '';
-    if (message === 'Invalid token') return SENTENCES.INVALID_TOKEN;
+    if (code === 'VALIDATION_ERROR') {
+        // "[body.email] Invalid email address; [body.password] …": the first field says enough.
+        const field = message.match(/^\[body\.([\w.]+)\] (.*?)(;|$)/);
+        if (field && field[1] === 'email' && /email/i.test(field[2])) return SENTENCES.INVALID_EMAIL;
+        if (field) return `The request's "${field[1]}" field is missing or not valid.`;
+    }
+    if (SENTENCES[code]) return SENTENCES[code];
     if (/^[A-Z][^[\]{}]*[.!?]$/.test(message)) return message;
     return FALLBACK_BY_STATUS[status] || 'Something went wrong on the service. Try again.';
 }
@@ -58,7 +80,7 @@ export async function withSentences(response) {
     } catch {
         // An empty or non-JSON body still gets a JSON error.
     }
-    const code = body && typeof body.code === 'string' ? body.code : `http_${response.status}`;
+    const code = codeFor(response.status, body);
     const headers = new Headers(response.headers);
     headers.set('content-type', 'application/json; charset=utf-8');
     headers.delete('content-length');

@@ -67,6 +67,14 @@ async function passToAuth(ctx, req, res) {
     if (req.method !== 'GET' && req.method !== 'HEAD') {
         const tooLarge = () => new HttpError(413, 'too_large', 'The request is too large.', { connection: 'close' });
         init.body = await readBody(req, MAX_AUTH_BODY_BYTES, tooLarge);
+        // better-auth would call this only "bad request".
+        if (/json/i.test(req.headers['content-type'] || '') && init.body.length > 0) {
+            try {
+                JSON.parse(init.body.toString('utf8'));
+            } catch {
+                throw new HttpError(400, 'bad_request', 'The request body is not valid JSON.');
+            }
+        }
     }
     const response = await withSentences(await ctx.auth().handler(new Request(new URL(req.url, ctx.baseURL), init)));
     const headers = {};

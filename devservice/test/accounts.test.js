@@ -36,7 +36,7 @@ describe('accounts', () => {
     });
     after(() => service.stop());
 
-    test('sign-up signs the new account in with better-auth cookies', async () => {
+    test('sign-up signs the new account in with better-auth cookies, and refuses what it cannot take in a sentence', async () => {
         const jar = await signUp(service, 'new@example.com');
         assert.ok(jar.names().length > 0 && jar.names().every((n) => n.includes('better-auth')), jar.names().join());
         const session = await (await call(service, jar, '/api/auth/get-session')).json();
@@ -49,6 +49,17 @@ describe('accounts', () => {
         });
         assert.equal(again.status, 422);
         assert.equal((await again.json()).message, 'An account with that email already exists. Sign in instead.');
+
+        for (const [fields, message] of [
+            [{ email: 'short@example.com', password: 'seven 7' }, 'Use a password of at least 8 characters.'],
+            [{ email: 'not an address', password: 'long enough 1' }, 'Enter a valid email address.'],
+        ]) {
+            const refused = await call(service, new CookieJar(), '/api/auth/sign-up/email', {
+                method: 'POST', json: { name: 'Bo', ...fields },
+            });
+            assert.equal(refused.status, 400);
+            assert.equal((await refused.json()).message, message);
+        }
     });
 
     test('sign-in with a wrong password is refused with a sentence, the right one signs in', async () => {

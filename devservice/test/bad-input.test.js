@@ -57,9 +57,10 @@ describe('bad input gets a JSON error and the service stays up', () => {
             headers: { origin: service.url, 'content-type': 'application/json' },
             body,
         });
-        await expectJsonError(await post('{"email": '), 400);
+        assert.equal((await expectJsonError(await post('{"email": '), 400)).message, 'The request body is not valid JSON.');
         await expectJsonError(await post(JSON.stringify({ email: 42, password: ['x'] })), 400);
-        await expectJsonError(await post(JSON.stringify({ email: 'a@example.com' })), 400);
+        const missing = await expectJsonError(await post(JSON.stringify({ email: 'a@example.com' })), 400);
+        assert.equal(missing.message, 'The request\'s "password" field is missing or not valid.');
         const verify = await fetch(`${service.url}/api/auth/one-time-token/verify`, {
             method: 'POST',
             headers: { origin: service.url, 'content-type': 'application/json' },
