@@ -14,6 +14,8 @@ import * as pages from './pages.js';
 import { rewrite } from './rewriter.js';
 
 const MAX_AUTH_BODY_BYTES = 64 * 1024;
+// Loopback only: this stand-in prints reset links and trusts loopback origins.
+const HOST = '127.0.0.1';
 
 // A failure to start, worded for the person who started it.
 export class StartError extends Error {}
@@ -115,7 +117,6 @@ function describe(error) {
 // pieceDelayMs (the offline rewriter's pace), trustedOrigins, log.
 export async function createService({
     dataDir,
-    host = '127.0.0.1',
     port = 8787,
     now = Date.now,
     guestLimit = 10,
@@ -129,6 +130,7 @@ export async function createService({
     let server;
     try {
         const secret = cookieSecret(dataDir);
+        let auth = null;
         const ctx = {
             model,
             pieceDelayMs,
@@ -137,10 +139,8 @@ export async function createService({
             log,
             allowance: new Allowance(db, now),
             baseURL: null,
-            auth: null,
+            auth: () => auth,
         };
-        let auth = null;
-        ctx.auth = () => auth;
 
         const table = routes();
         server = http.createServer((req, res) => {
@@ -156,8 +156,8 @@ export async function createService({
         });
         // Listening first reports a taken port at once; until the rest is ready,
         // requests (the health check too) are answered 503.
-        const actualPort = await listen(server, port, host);
-        ctx.baseURL = `http://${host}:${actualPort}`;
+        const actualPort = await listen(server, port, HOST);
+        ctx.baseURL = `http://${HOST}:${actualPort}`;
         if (!model) await warmUp();
         auth = await createAuth({
             db,

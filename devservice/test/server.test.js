@@ -61,7 +61,7 @@ test('a port in use is reported in one line', async () => {
     }
 });
 
-test('a data folder that cannot be written, and wrong arguments, are reported in one line', () => {
+test('a data folder that cannot be written is reported in one line', () => {
     const dir = tempDir();
     const file = path.join(dir, 'a-file');
     fs.writeFileSync(file, '');
@@ -70,14 +70,6 @@ test('a data folder that cannot be written, and wrong arguments, are reported in
         const folder = run('--port', '0', '--data', path.join(file, 'data'));
         assert.equal(folder.status, 1);
         assert.equal(folder.stderr, `devservice: The data folder ${path.join(file, 'data')} cannot be written (ENOTDIR).\n`);
-
-        const port = run('--port', 'eighty');
-        assert.equal(port.status, 1);
-        assert.equal(port.stderr, 'devservice: The port must be a whole number, not "eighty".\n');
-
-        const unknown = run('--colour');
-        assert.equal(unknown.status, 1);
-        assert.match(unknown.stderr, /^devservice: .*\. Usage: node server\.js \[--port N\] \[--data DIR\]\n$/);
     } finally {
         fs.rmSync(dir, { recursive: true, force: true });
     }
