@@ -1,117 +1,83 @@
-// A stand-in for Quillcraft's web service on this computer: the streamed rewriter
-// endpoint with the guests' daily allowance and the service's error codes.
-import http from 'node:http';
-import { rewriteOffline, warmUp } from './offline-rewriter.js';
+// Runs the stand-in for Quillcraft's web service on loopback until SIGTERM or
+// Ctrl-C. Usage: node server.js [--port N] [--data DIR]
+import os from 'node:os';
+import path from 'node:path';
+import { parseArgs } from 'node:util';
+import { configuredModel } from './lib/models.js';
+import { StartError, createService } from './lib/service.js';
 
-const host = process.env.HOST || '127.0.0.1';
-const port = Number(process.env.PORT || 8787);
-const guestLimit = Number(process.env.QUILLCRAFT_DEV_GUEST_LIMIT || 10);
-const maxPromptLength = 10000;
-const maxBodyBytes = 1 << 20;
-const pieceDelayMs = Number(process.env.QUILLCRAFT_DEV_DELAY_MS || 25);
+const USAGE = 'Usage: node server.js [--port N] [--data DIR]';
 
-// Rewrites used today, per client address.
-const usage = new Map();
-
-function today() {
-    return new Date().toISOString().slice(0, 10);
+function fail(message) {
+    console.error(`devservice: ${message}`);
+    process.exit(1);
 }
 
-function takeAllowance(key) {
-    const day = today();
-    const entry = usage.get(key);
-    const used = entry && entry.day === day ? entry.used : 0;
-    if (used >= guestLimit) return false;
-    usage.set(key, { day, used: used + 1 });
-    return true;
+function defaultDataDir() {
+    const base = process.env.XDG_DATA_HOME || path.join(os.homedir(), '.local', 'share');
+    return path.join(base, 'quillcraft-devservice');
 }
 
-function sendJson(res, status, object) {
-    const body = JSON.stringify(object);
-    res.writeHead(status, { 'content-type': 'application/json', 'content-length': Buffer.byteLength(body) });
-    res.end(body);
+function wholeNumber(text, name) {
+    if (!/^\d+$/.test(text)) fail(`${name} must be a whole number, not "${text}".`);
+    return Number(text);
 }
 
-function readBody(req) {
-    return new Promise((resolve, reject) => {
-        const chunks = [];
-        let size = 0;
-        req.on('data', (c) => {
-            size += c.length;
-            if (size > maxBodyBytes) {
-                reject(Object.assign(new Error('too large'), { status: 413 }));
-                req.destroy();
-                return;
-            }
-            chunks.push(c);
-        });
-        req.on('end', () => resolve(Buffer.concat(chunks).toString('utf8')));
-        req.on('error', reject);
+let args;
+try {
+    args = parseArgs({
+        options: {
+            port: { type: 'string' },
+            data: { type: 'string' },
+            help: { type: 'boolean', short: 'h' },
+        },
+    }).values;
+} catch (error) {
+    fail(`${error.message.replace(/\.?$/, '.')} ${USAGE}`);
+}
+if (args.help) {
+    console.log(USAGE);
+    process.exit(0);
+}
+
+const port = wholeNumber(args.port ?? process.env.PORT ?? '8787', 'The port');
+if (port > 65535) fail(`The port must be at most 65535, not ${port}.`);
+const env = process.env;
+
+let model;
+try {
+    model = configuredModel(env);
+} catch (error) {
+    fail(error.message);
+}
+
+// Set before starting: a stop during start-up waits for the database to be open,
+// then closes it.
+let service = null;
+let stopping = false;
+const stop = async () => {
+    stopping = true;
+    if (!service) return;
+    await service.close();
+    process.exit(0);
+};
+process.once('SIGTERM', stop);
+process.once('SIGINT', stop);
+
+try {
+    service = await createService({
+        dataDir: path.resolve(args.data ?? defaultDataDir()),
+        port,
+        model,
+        guestLimit: wholeNumber(env.QUILLCRAFT_DEV_GUEST_LIMIT ?? '10', 'QUILLCRAFT_DEV_GUEST_LIMIT'),
+        accountLimit: wholeNumber(env.QUILLCRAFT_DEV_ACCOUNT_LIMIT ?? '40', 'QUILLCRAFT_DEV_ACCOUNT_LIMIT'),
+        pieceDelayMs: wholeNumber(env.QUILLCRAFT_DEV_DELAY_MS ?? '25', 'QUILLCRAFT_DEV_DELAY_MS'),
     });
+} catch (error) {
+    if (error instanceof StartError) fail(error.message);
+    throw error;
 }
 
-function isValidBody(b) {
-    return b && typeof b.prompt === 'string' && typeof b.language === 'string' &&
-        (b.mode === 'rewrite' || b.mode === 'grammar') && typeof b.role === 'string' &&
-        Array.isArray(b.tone) && (b.toneSource === 'preset' || b.toneSource === 'custom');
-}
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-
-async function streamText(res, text) {
-    res.writeHead(200, {
-        'content-type': 'text/event-stream',
-        'cache-control': 'no-cache',
-        'x-vercel-ai-ui-message-stream': 'v1',
-        'x-quillcraft-rewriter': 'offline',
-    });
-    const write = (record) => res.write(`data: ${JSON.stringify(record)}\n\n`);
-    write({ type: 'start' });
-    write({ type: 'text-start', id: '0' });
-    for (const piece of text.match(/\S+\s*|\s+/g) || []) {
-        if (res.destroyed) return;
-        write({ type: 'text-delta', id: '0', delta: piece });
-        if (pieceDelayMs > 0) await sleep(pieceDelayMs);
-    }
-    write({ type: 'text-end', id: '0' });
-    write({ type: 'finish', finishReason: 'stop' });
-    res.end('data: [DONE]\n\n');
-}
-
-async function rewriter(req, res) {
-    let body;
-    try {
-        body = JSON.parse(await readBody(req));
-    } catch (e) {
-        if (e.status === 413) return sendJson(res, 413, { error: 'too_long', message: 'That selection is too long.' });
-        return sendJson(res, 400, { error: 'bad_request', message: 'The request is not valid JSON.' });
-    }
-    if (!isValidBody(body)) return sendJson(res, 400, { error: 'bad_request', message: 'The request is incomplete.' });
-    if (body.prompt.length > maxPromptLength)
-        return sendJson(res, 413, { error: 'too_long', message: 'That selection is too long.' });
-    if (!takeAllowance(req.socket.remoteAddress || 'guest'))
-        return sendJson(res, 429, { error: 'login_required', message: 'Guest limit reached.' });
-    let text;
-    try {
-        text = await rewriteOffline(body);
-    } catch {
-        return sendJson(res, 500, { error: 'internal', message: 'The rewriter failed.' });
-    }
-    await streamText(res, text);
-}
-
-const server = http.createServer((req, res) => {
-    const url = new URL(req.url, `http://${host}`);
-    if (req.method === 'POST' && url.pathname === '/api/rewriter/v4') {
-        rewriter(req, res).catch(() => { if (!res.headersSent) sendJson(res, 500, { error: 'internal' }); else res.destroy(); });
-        return;
-    }
-    if (req.method === 'GET' && url.pathname === '/health') return sendJson(res, 200, { ok: true, rewriter: 'offline' });
-    sendJson(res, 404, { error: 'not_found', message: 'Not found.' });
-});
-
-warmUp().then(() => {
-    server.listen(port, host, () => {
-        console.log(`Quillcraft stand-in service on http://${host}:${port} (offline rewriter)`);
-    });
-});
+if (stopping) await stop();
+const rewriter = model ? `model ${env.QUILLCRAFT_DEV_MODEL} at ${env.QUILLCRAFT_DEV_MODEL_URL}` : 'offline rewriter';
+console.log(`Quillcraft stand-in service on ${service.url} (${rewriter})`);
