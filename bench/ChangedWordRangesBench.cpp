@@ -20,6 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr double kFrameMs = 1000.0 / 60.0;
 
+// clang-format off
 const char* const kVocabulary[] = {
     "the",     "writer",   "quickly", "reviewed", "draft",    "before",   "sending", "it",      "to",
     "editor",  "because",  "several", "sections", "needed",   "clearer",  "words",   "and",     "a",
@@ -28,6 +29,7 @@ const char* const kVocabulary[] = {
     "right",   "report",   "shows",   "growth",   "of",       "12%",      "in",      "March",   "don't",
     "we'll",   "customer", "support", "email",    "meeting",  "notes",    "summary", "plan",    "next",
 };
+// clang-format on
 
 // A selection of `count` words with sentence punctuation, deterministic per seed.
 QString selection(int count, unsigned seed)
@@ -99,7 +101,8 @@ int main()
         int oldWords;
         int newWords;
     };
-    const Case cases[] = {{"40 x 44 words", 40, 44}, {"150 x 165 words", 150, 165}, {"600 x 660 words", 600, 660}};
+    const Case cases[]
+        = { { "40 x 44 words", 40, 44 }, { "150 x 165 words", 150, 165 }, { "600 x 660 words", 600, 660 } };
 
     std::printf("%-18s %10s %10s %12s %10s\n", "case", "marked", "ms", "of a frame", "x baseline");
     volatile qsizetype sink = 0;
@@ -108,12 +111,12 @@ int main()
         const QString newText = rewriteOf(oldText, c.newWords, 11);
         if (WordDiff::wordCount(oldText) != c.oldWords || WordDiff::wordCount(newText) != c.newWords)
             std::printf("(word counts %lld x %lld)\n", static_cast<long long>(WordDiff::wordCount(oldText)),
-                        static_cast<long long>(WordDiff::wordCount(newText)));
+                static_cast<long long>(WordDiff::wordCount(newText)));
         const qsizetype marked = WordDiff::changedWordRanges(oldText, newText).size();
         const double baseline = medianMs([&] { sink = WordDiff::wordCount(oldText) + WordDiff::wordCount(newText); });
         const double diff = medianMs([&] { sink = WordDiff::changedWordRanges(oldText, newText).size(); });
         std::printf("%-18s %10lld %10.3f %11.1f%% %10.0f\n", c.name, static_cast<long long>(marked), diff,
-                    100.0 * diff / kFrameMs, diff / baseline);
+            100.0 * diff / kFrameMs, diff / baseline);
     }
     return 0;
 }

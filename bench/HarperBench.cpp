@@ -250,9 +250,10 @@ std::optional<Results> runNode(const QString& first, const QList<Check>& checks)
     QJsonArray array;
     for (const Check& check : checks)
         array.append(QJsonObject { { QStringLiteral("size"), check.size }, { QStringLiteral("text"), check.text } });
-    textsFile.write(QJsonDocument(QJsonObject { { QStringLiteral("first"), first }, { QStringLiteral("checks"), array },
-                                      { QStringLiteral("rssAfter"), checkCount - 1 }, { QStringLiteral("idleMs"), idleMs } })
-                        .toJson(QJsonDocument::Compact));
+    textsFile.write(
+        QJsonDocument(QJsonObject { { QStringLiteral("first"), first }, { QStringLiteral("checks"), array },
+                          { QStringLiteral("rssAfter"), checkCount - 1 }, { QStringLiteral("idleMs"), idleMs } })
+            .toJson(QJsonDocument::Compact));
     textsFile.flush();
 
     QProcess node;

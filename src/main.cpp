@@ -20,8 +20,8 @@ int main(int argc, char** argv)
         return CommandLine::printOut(CommandLine::overview()) ? CommandLine::exitOk : 1;
     }
     if (argc > 1) {
-        CommandLine::printError(QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.")
-                                    .arg(QString::fromLocal8Bit(mode)));
+        CommandLine::printError(
+            QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.").arg(QString::fromLocal8Bit(mode)));
         return CommandLine::exitUsage;
     }
     CommandLine::printError(QStringLiteral("The desktop program is not built yet; see quillcraft --help for "

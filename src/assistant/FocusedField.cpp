@@ -37,14 +37,13 @@ std::optional<QRectF> intersect(const std::optional<QRectF>& a, const QRectF& b)
 // Half-open like the platform's point test: min <= p < max.
 bool contains(const QRectF& rect, const QPointF& point)
 {
-    return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top()
-           && point.y() < rect.bottom();
+    return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top() && point.y() < rect.bottom();
 }
 
 bool containsRect(const QRectF& outer, const QRectF& inner)
 {
     return inner.left() >= outer.left() && inner.right() <= outer.right() && inner.top() >= outer.top()
-           && inner.bottom() <= outer.bottom();
+        && inner.bottom() <= outer.bottom();
 }
 
 // The visible area of the first screen that the frame meets; absent (no limit) when none does.
@@ -143,7 +142,7 @@ FieldReading FocusedField::read(const FieldSources& sources)
     field.m_bundleID = reading.bundleID;
     field.m_appName = reading.appName;
     field.m_text = *text;
-    field.m_selection = AX::range(*element, AX::selectedTextRange).value_or(TextRange{});
+    field.m_selection = AX::range(*element, AX::selectedTextRange).value_or(TextRange {});
     field.m_frame = *frame;
     field.m_visibleFrame = *visible;
     field.m_editorFrame = editorFrame;
@@ -155,8 +154,8 @@ FieldReading FocusedField::read(const FieldSources& sources)
 // its scroll areas and their viewports as plain containers, so an ancestor that
 // does not contain the element's frame clips it just the same and ends the walk
 // too. Ancestors without a size (the application) clip nothing.
-std::optional<FocusedField::Clip> FocusedField::scrollClip(const AccessibilityElement& element,
-                                                           const QRectF& elementFrame, const Screens& screens)
+std::optional<FocusedField::Clip> FocusedField::scrollClip(
+    const AccessibilityElement& element, const QRectF& elementFrame, const Screens& screens)
 {
     ElementRef ancestor = AX::element(element, AX::parent);
     for (int level = 0; level < scrollClipAncestors && ancestor; ++level) {
@@ -167,10 +166,10 @@ std::optional<FocusedField::Clip> FocusedField::scrollClip(const AccessibilityEl
         if (role == AX::scrollAreaRole) {
             if (!frame)
                 return std::nullopt;
-            return Clip{*frame, level == 0};
+            return Clip { *frame, level == 0 };
         }
         if (frame && !frame->isEmpty() && !containsRect(*frame, elementFrame))
-            return Clip{*frame, level == 0};
+            return Clip { *frame, level == 0 };
         ancestor = AX::element(*ancestor, AX::parent);
     }
     return std::nullopt;

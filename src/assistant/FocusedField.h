@@ -44,8 +44,8 @@ public:
         QRectF frame;
         bool direct = false;
     };
-    static std::optional<Clip> scrollClip(const AccessibilityElement& element, const QRectF& elementFrame,
-                                          const Screens& screens);
+    static std::optional<Clip> scrollClip(
+        const AccessibilityElement& element, const QRectF& elementFrame, const Screens& screens);
 
     const ElementRef& element() const { return m_element; }
     qint64 pid() const { return m_pid; }

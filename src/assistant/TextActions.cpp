@@ -46,7 +46,7 @@ std::optional<TextEdit> minimalEdit(const QString& oldText, const QString& newTe
         --prefix;
     if (suffix > 0 && oldText.at(oldLength - suffix).isLowSurrogate())
         --suffix;
-    return TextEdit{prefix, oldLength - prefix - suffix, newText.mid(prefix, newLength - prefix - suffix)};
+    return TextEdit { prefix, oldLength - prefix - suffix, newText.mid(prefix, newLength - prefix - suffix) };
 }
 
 } // namespace quillcraft::TextActions

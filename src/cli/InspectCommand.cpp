@@ -1,7 +1,7 @@
 #include "InspectCommand.h"
 
-#include "cli/CommandLine.h"
 #include "assistant/FocusedField.h"
+#include "cli/CommandLine.h"
 #include "platform/Accessibility.h"
 #include "platform/FrontmostApp.h"
 #include "platform/TrustCheck.h"
@@ -21,56 +21,55 @@ constexpr int watchIntervalMs = 250;
 
 QString usage()
 {
-    return QStringLiteral(
-        "Usage: quillcraft inspect [--watch]\n"
-        "\n"
-        "Shows the text field that has keyboard focus in the frontmost application as Quillcraft\n"
-        "sees it, as one JSON object: app, bundleID, pid, role, isField, reason (why it is not a\n"
-        "field, or \"\"), textLength and selection ([location, length]) in UTF-16 units,\n"
-        "selectedText, frame, visibleFrame and editorFrame ([x, y, width, height] with the origin\n"
-        "at the bottom-left corner of the primary screen), isWebContent and offsetUnit (what the\n"
-        "application counts text offsets in: \"utf16\" or \"codepoint\"). The text of password\n"
-        "fields is never read.\n"
-        "\n"
-        "Options:\n"
-        "  --watch     print one line whenever what it shows changes, until interrupted\n"
-        "  -h, --help  show this help\n"
-        "\n"
-        "Needs an X11 display and accessibility switched on.\n");
+    return QStringLiteral("Usage: quillcraft inspect [--watch]\n"
+                          "\n"
+                          "Shows the text field that has keyboard focus in the frontmost application as Quillcraft\n"
+                          "sees it, as one JSON object: app, bundleID, pid, role, isField, reason (why it is not a\n"
+                          "field, or \"\"), textLength and selection ([location, length]) in UTF-16 units,\n"
+                          "selectedText, frame, visibleFrame and editorFrame ([x, y, width, height] with the origin\n"
+                          "at the bottom-left corner of the primary screen), isWebContent and offsetUnit (what the\n"
+                          "application counts text offsets in: \"utf16\" or \"codepoint\"). The text of password\n"
+                          "fields is never read.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --watch     print one line whenever what it shows changes, until interrupted\n"
+                          "  -h, --help  show this help\n"
+                          "\n"
+                          "Needs an X11 display and accessibility switched on.\n");
 }
 
 QJsonValue rectValue(const std::optional<QRectF>& rect)
 {
     if (!rect)
         return QJsonValue::Null;
-    return QJsonArray{rect->x(), rect->y(), rect->width(), rect->height()};
+    return QJsonArray { rect->x(), rect->y(), rect->width(), rect->height() };
 }
 
 } // namespace
 
 QJsonObject inspectReport(const FieldReading& reading)
 {
-    QJsonObject report{
-        {QStringLiteral("app"), reading.appName},
-        {QStringLiteral("bundleID"), reading.bundleID},
-        {QStringLiteral("pid"), reading.pid ? QJsonValue(double(*reading.pid)) : QJsonValue::Null},
-        {QStringLiteral("role"), reading.role},
-        {QStringLiteral("isField"), reading.field.has_value()},
-        {QStringLiteral("reason"), reading.reason},
-        {QStringLiteral("textLength"), QJsonValue::Null},
-        {QStringLiteral("selection"), QJsonValue::Null},
-        {QStringLiteral("selectedText"), QJsonValue::Null},
-        {QStringLiteral("frame"), rectValue(reading.frame)},
-        {QStringLiteral("visibleFrame"), rectValue(reading.visibleFrame)},
-        {QStringLiteral("editorFrame"), QJsonValue::Null},
-        {QStringLiteral("isWebContent"), false},
-        {QStringLiteral("offsetUnit"), QJsonValue::Null},
+    QJsonObject report {
+        { QStringLiteral("app"), reading.appName },
+        { QStringLiteral("bundleID"), reading.bundleID },
+        { QStringLiteral("pid"), reading.pid ? QJsonValue(double(*reading.pid)) : QJsonValue::Null },
+        { QStringLiteral("role"), reading.role },
+        { QStringLiteral("isField"), reading.field.has_value() },
+        { QStringLiteral("reason"), reading.reason },
+        { QStringLiteral("textLength"), QJsonValue::Null },
+        { QStringLiteral("selection"), QJsonValue::Null },
+        { QStringLiteral("selectedText"), QJsonValue::Null },
+        { QStringLiteral("frame"), rectValue(reading.frame) },
+        { QStringLiteral("visibleFrame"), rectValue(reading.visibleFrame) },
+        { QStringLiteral("editorFrame"), QJsonValue::Null },
+        { QStringLiteral("isWebContent"), false },
+        { QStringLiteral("offsetUnit"), QJsonValue::Null },
     };
     // Only a checkable field's text is ever looked at.
     if (const auto& field = reading.field) {
         report[QStringLiteral("textLength")] = double(field->text().size());
-        report[QStringLiteral("selection")] =
-            QJsonArray{double(field->selection().location), double(field->selection().length)};
+        report[QStringLiteral("selection")]
+            = QJsonArray { double(field->selection().location), double(field->selection().length) };
         report[QStringLiteral("selectedText")] = field->selectedText().value_or(QString());
         report[QStringLiteral("frame")] = rectValue(field->frame());
         report[QStringLiteral("visibleFrame")] = rectValue(field->visibleFrame());
@@ -101,8 +100,8 @@ int runInspectCommand(int argc, char** argv)
         return 1;
     }
     if (!displayAnswers()) {
-        CommandLine::printError(QStringLiteral("The X11 display %1 cannot be reached.")
-                                    .arg(qEnvironmentVariable("DISPLAY")));
+        CommandLine::printError(
+            QStringLiteral("The X11 display %1 cannot be reached.").arg(qEnvironmentVariable("DISPLAY")));
         return 1;
     }
     // The window parts speak X11 even when a Wayland compositor runs XWayland.
@@ -112,8 +111,8 @@ int runInspectCommand(int argc, char** argv)
     QGuiApplication app(argc, argv);
     const std::unique_ptr<LinuxSystem> system = createLinuxSystem();
     if (!system->trustCheck().isTrusted()) {
-        CommandLine::printError(QStringLiteral(
-            "Accessibility is switched off, so Quillcraft cannot read other applications' fields."));
+        CommandLine::printError(
+            QStringLiteral("Accessibility is switched off, so Quillcraft cannot read other applications' fields."));
         return 1;
     }
 
@@ -123,8 +122,9 @@ int runInspectCommand(int argc, char** argv)
     sources.apps = &system->frontmostApp();
     sources.ownPid = QCoreApplication::applicationPid();
     const auto line = [&sources] {
-        return QString::fromUtf8(QJsonDocument(inspectReport(FocusedField::read(sources))).toJson(QJsonDocument::Compact))
-               + QLatin1Char('\n');
+        return QString::fromUtf8(
+                   QJsonDocument(inspectReport(FocusedField::read(sources))).toJson(QJsonDocument::Compact))
+            + QLatin1Char('\n');
     };
     if (!watch) {
         return CommandLine::printOut(line()) ? CommandLine::exitOk : 1;

@@ -14,8 +14,8 @@
 
 #include <cstdio>
 #include <optional>
-#include <variant>
 #include <unistd.h>
+#include <variant>
 
 namespace quillcraft {
 
@@ -32,36 +32,35 @@ constexpr int exitUpgrade = 8;
 
 QString usage()
 {
-    return QStringLiteral(
-        "Usage: quillcraft rewrite [OPTIONS] [FILE]\n"
-        "\n"
-        "Rewrites the text of FILE (or of standard input, also with FILE \"-\") with the\n"
-        "Quillcraft web service and prints the result. On a terminal the text is shown\n"
-        "while it arrives.\n"
-        "\n"
-        "Options:\n"
-        "  --mode MODE      rewrite (the default), grammar or shorten\n"
-        "  --tone NAME      a tone to write in; repeat for several. Without --custom-tones\n"
-        "                   it must be one of: %1\n"
-        "  --custom-tones   the tones are your own names (at most %2, each at most %3\n"
-        "                   characters)\n"
-        "  --role ROLE      the writer role, one of the card's roles (default \"Standard\")\n"
-        "  --language LANG  the language to write in (default \"English\")\n"
-        "  -h, --help       show this help\n"
-        "\n"
-        "Grammar fixes always use the Standard role and no tones.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  the rewrite was printed\n"
-        "  1  the input could not be read, is not UTF-8 text or is empty, or the result\n"
-        "     could not be written\n"
-        "  2  wrong usage\n"
-        "  3  the service is not reachable\n"
-        "  4  the service failed or the rewrite broke off\n"
-        "  5  the text is too long\n"
-        "  6  too many rewrites at once; try again later\n"
-        "  7  today's guest rewrites are used up; signing in gives more\n"
-        "  8  today's free rewrites are used up\n")
+    return QStringLiteral("Usage: quillcraft rewrite [OPTIONS] [FILE]\n"
+                          "\n"
+                          "Rewrites the text of FILE (or of standard input, also with FILE \"-\") with the\n"
+                          "Quillcraft web service and prints the result. On a terminal the text is shown\n"
+                          "while it arrives.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --mode MODE      rewrite (the default), grammar or shorten\n"
+                          "  --tone NAME      a tone to write in; repeat for several. Without --custom-tones\n"
+                          "                   it must be one of: %1\n"
+                          "  --custom-tones   the tones are your own names (at most %2, each at most %3\n"
+                          "                   characters)\n"
+                          "  --role ROLE      the writer role, one of the card's roles (default \"Standard\")\n"
+                          "  --language LANG  the language to write in (default \"English\")\n"
+                          "  -h, --help       show this help\n"
+                          "\n"
+                          "Grammar fixes always use the Standard role and no tones.\n"
+                          "\n"
+                          "Exit status:\n"
+                          "  0  the rewrite was printed\n"
+                          "  1  the input could not be read, is not UTF-8 text or is empty, or the result\n"
+                          "     could not be written\n"
+                          "  2  wrong usage\n"
+                          "  3  the service is not reachable\n"
+                          "  4  the service failed or the rewrite broke off\n"
+                          "  5  the text is too long\n"
+                          "  6  too many rewrites at once; try again later\n"
+                          "  7  today's guest rewrites are used up; signing in gives more\n"
+                          "  8  today's free rewrites are used up\n")
         .arg(RewriterOptions::presets().join(QStringLiteral(", ")))
         .arg(RewriterOptions::customLimit)
         .arg(RewriterOptions::nameLimit);
@@ -111,15 +110,15 @@ std::variant<Request, int> parse(const QStringList& arguments)
     const QCommandLineOption customTones(QStringLiteral("custom-tones"));
     const QCommandLineOption role(QStringLiteral("role"), QString(), QStringLiteral("ROLE"));
     const QCommandLineOption language(QStringLiteral("language"), QString(), QStringLiteral("LANG"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({mode, tone, customTones, role, language, help});
-    if (!parser.parse(QStringList{QStringLiteral("quillcraft rewrite")} + arguments))
+    const QCommandLineOption help(QStringList { QStringLiteral("h"), QStringLiteral("help") });
+    parser.addOptions({ mode, tone, customTones, role, language, help });
+    if (!parser.parse(QStringList { QStringLiteral("quillcraft rewrite") } + arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
         return CommandLine::printOut(usage()) ? CommandLine::exitOk : exitCannotReadOrWrite;
     }
 
-    Request request{RewriteAction::rewrite(), QStringLiteral("English"), std::nullopt};
+    Request request { RewriteAction::rewrite(), QStringLiteral("English"), std::nullopt };
     if (parser.isSet(mode)) {
         const QString name = parser.value(mode);
         if (name == QLatin1String("rewrite"))
@@ -137,7 +136,8 @@ std::variant<Request, int> parse(const QStringList& arguments)
     for (const QString& name : parser.values(tone)) {
         if (!custom) {
             if (!RewriterOptions::presets().contains(name))
-                return usageError(QStringLiteral("\"%1\" is not a preset tone; use --custom-tones for your own.").arg(name));
+                return usageError(
+                    QStringLiteral("\"%1\" is not a preset tone; use --custom-tones for your own.").arg(name));
             request.action.tones << name;
             continue;
         }
@@ -145,7 +145,8 @@ std::variant<Request, int> parse(const QStringList& arguments)
         if (trimmed.isEmpty())
             return usageError(QStringLiteral("A custom tone needs a name."));
         if (!RewriterOptions::fitsNameLimit(trimmed))
-            return usageError(QStringLiteral("A custom tone name can be at most %1 characters.").arg(RewriterOptions::nameLimit));
+            return usageError(
+                QStringLiteral("A custom tone name can be at most %1 characters.").arg(RewriterOptions::nameLimit));
         request.action.tones << trimmed;
     }
     if (custom && request.action.tones.size() > RewriterOptions::customLimit)
@@ -237,8 +238,8 @@ int runRewriteCommand(int argc, char** argv)
     if (const int* status = std::get_if<int>(&parsed))
         return *status;
     const Request& request = std::get<Request>(parsed);
-    const std::optional<QString> text = readInput(
-        request.file ? std::optional(CommandLine::rawArgument(argc, argv, *request.file)) : std::nullopt);
+    const std::optional<QString> text
+        = readInput(request.file ? std::optional(CommandLine::rawArgument(argc, argv, *request.file)) : std::nullopt);
     if (!text)
         return exitCannotReadOrWrite;
 
@@ -276,8 +277,7 @@ int runRewriteCommand(int argc, char** argv)
         CommandLine::printError(printable(failure.message));
         QCoreApplication::exit(exitStatus(failure.kind));
     };
-    const std::unique_ptr<RewriteTask> task =
-        client.rewrite(*text, request.action, request.language, onText, onDone);
+    const std::unique_ptr<RewriteTask> task = client.rewrite(*text, request.action, request.language, onText, onDone);
     return app.exec();
 }
 

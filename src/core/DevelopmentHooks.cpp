@@ -57,7 +57,7 @@ QString printable(const QString& text)
     QString out = text;
     out.replace(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f-\\x9f]")), QStringLiteral("?"));
     out.replace(QRegularExpression(QStringLiteral("^(\\s*[A-Za-z][A-Za-z0-9+.-]*://[^/?#@:]*):[^/?#]*@")),
-                QStringLiteral("\\1:***@"));
+        QStringLiteral("\\1:***@"));
     return out;
 }
 
@@ -117,8 +117,8 @@ QUrl origin()
         QString why;
         if (auto url = parseOrigin(text, &why))
             return *url;
-        const QString line = QStringLiteral("quillcraft: The service origin \"%1\" cannot be used: %2.\n")
-                                 .arg(printable(text), why);
+        const QString line
+            = QStringLiteral("quillcraft: The service origin \"%1\" cannot be used: %2.\n").arg(printable(text), why);
         std::fputs(line.toLocal8Bit().constData(), stderr);
         std::exit(78); // EX_CONFIG
         return QUrl();

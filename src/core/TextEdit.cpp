@@ -6,7 +6,7 @@ namespace quillcraft {
 
 std::optional<QString> TextEdit::apply(const QString& text) const
 {
-    if (!TextRange{location, length}.liesInside(text.size()))
+    if (!TextRange { location, length }.liesInside(text.size()))
         return std::nullopt;
     QString result = text;
     result.replace(location, length, replacement);

@@ -319,7 +319,8 @@ void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& re
     if (fulfilled) {
         m_js->bridge = m_js->candidate;
     } else {
-        qCWarning(lcGrammar, "The grammar engine's setup failed: %s", qUtf8Printable(reason.value_or(QStringLiteral("no reason given"))));
+        qCWarning(lcGrammar, "The grammar engine's setup failed: %s",
+            qUtf8Printable(reason.value_or(QStringLiteral("no reason given"))));
         m_failed = true;
         JSValueUnprotect(m_js->context, m_js->candidate);
         m_js->candidate = nullptr;

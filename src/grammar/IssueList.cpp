@@ -4,8 +4,8 @@
 
 namespace quillcraft {
 
-QList<TextIssue> visibleIssues(const QList<TextIssue>& issues, const QSet<QString>& dismissed,
-                               const QSet<QString>& dictionary)
+QList<TextIssue> visibleIssues(
+    const QList<TextIssue>& issues, const QSet<QString>& dismissed, const QSet<QString>& dictionary)
 {
     QList<TextIssue> visible;
     for (const TextIssue& issue : issues) {
@@ -21,8 +21,8 @@ QList<TextIssue> visibleIssues(const QList<TextIssue>& issues, const QSet<QStrin
 QList<TextEdit> acceptAllEdits(const QList<TextIssue>& issues, const QString& text)
 {
     QList<TextIssue> sorted = issues;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TextIssue& a, const TextIssue& b) { return a.location > b.location; });
+    std::stable_sort(
+        sorted.begin(), sorted.end(), [](const TextIssue& a, const TextIssue& b) { return a.location > b.location; });
     QList<TextEdit> edits;
     for (const TextIssue& issue : sorted) {
         if (issue.suggestions.isEmpty() || !issue.isAligned(text))

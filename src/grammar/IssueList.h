@@ -12,8 +12,8 @@ namespace quillcraft {
 
 // The issues to show, in order: neither dismissed nor a spelling finding of a dictionary
 // word (dictionary words are stored lower-cased).
-QList<TextIssue> visibleIssues(const QList<TextIssue>& issues, const QSet<QString>& dismissed,
-                               const QSet<QString>& dictionary);
+QList<TextIssue> visibleIssues(
+    const QList<TextIssue>& issues, const QSet<QString>& dismissed, const QSet<QString>& dictionary);
 
 // The first fix of every still-aligned issue, from the end of the text towards its start and
 // without overlaps, so that they can be applied one after another at unchanged offsets.

@@ -11,7 +11,7 @@ TextRange lintWindow(const QString& text, qint64 caret, qint64 limit)
     const qint64 length = text.size();
     limit = std::max<qint64>(limit, 0);
     if (limit >= length)
-        return {0, length};
+        return { 0, length };
     const qint64 c = std::clamp<qint64>(caret, 0, length);
     qint64 start = std::min(std::max<qint64>(0, c - limit / 2), length - limit);
     qint64 end = start + limit;
@@ -32,7 +32,7 @@ TextRange lintWindow(const QString& text, qint64 caret, qint64 limit)
         ++start;
     if (end > start && splitsSurrogatePair(text, end))
         --end;
-    return {start, end - start};
+    return { start, end - start };
 }
 
 } // namespace quillcraft

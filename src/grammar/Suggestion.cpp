@@ -18,7 +18,7 @@ QString Suggestion::rawValue(Kind kind)
 
 std::optional<Suggestion::Kind> Suggestion::kindFromRawValue(const QString& raw)
 {
-    for (Kind kind : {Kind::replace, Kind::remove, Kind::insertAfter}) {
+    for (Kind kind : { Kind::replace, Kind::remove, Kind::insertAfter }) {
         if (raw == rawValue(kind))
             return kind;
     }

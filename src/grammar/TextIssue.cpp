@@ -67,7 +67,7 @@ QList<Suggestion> decodeSuggestions(const QJsonValue& value)
         if (seen.contains(duplicateKey))
             continue;
         seen.insert(duplicateKey);
-        kept.append(Suggestion{*kind, text});
+        kept.append(Suggestion { *kind, text });
     }
     return kept;
 }
@@ -96,8 +96,8 @@ bool TextIssue::isStyleSuggestion() const
         if (c.isLetter())
             letters.append(c);
     }
-    static constexpr const char* kStyleKinds[] = {"capitalization", "enhancement", "formatting", "readability",
-                                                  "redundancy",     "regionalism", "style",      "wordchoice"};
+    static constexpr const char* kStyleKinds[] = { "capitalization", "enhancement", "formatting", "readability",
+        "redundancy", "regionalism", "style", "wordchoice" };
     for (const char* styleKind : kStyleKinds) {
         if (letters == QLatin1String(styleKind))
             return true;
@@ -127,11 +127,11 @@ TextEdit TextIssue::edit(const Suggestion& suggestion) const
 {
     switch (suggestion.kind) {
     case Suggestion::Kind::replace:
-        return {location, length, suggestion.text};
+        return { location, length, suggestion.text };
     case Suggestion::Kind::remove:
-        return {location, length, QString()};
+        return { location, length, QString() };
     case Suggestion::Kind::insertAfter:
-        return {location + length, 0, suggestion.text};
+        return { location + length, 0, suggestion.text };
     }
     Q_UNREACHABLE();
     return {};
@@ -194,8 +194,8 @@ QList<TextIssue> TextIssue::decodeHarper(const QString& json, const QString& tex
         if (seenSpans.contains(spanKey))
             continue;
         seenSpans.insert(spanKey);
-        issues.append(TextIssue{*start, *end - *start, kind, message, text.mid(*start, *end - *start),
-                                std::move(suggestions)});
+        issues.append(TextIssue {
+            *start, *end - *start, kind, message, text.mid(*start, *end - *start), std::move(suggestions) });
     }
     return issues;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "grammar/Suggestion.h"
 #include "core/TextEdit.h"
 #include "core/TextRange.h"
+#include "grammar/Suggestion.h"
 
 #include <QList>
 #include <QString>
@@ -25,7 +25,7 @@ struct TextIssue final {
 
     bool operator==(const TextIssue&) const = default;
 
-    TextRange range() const { return {location, length}; }
+    TextRange range() const { return { location, length }; }
     // "location:length": the identity in lists and of the bounds cache.
     QString id() const;
     // kind|problemText|message: no location, so a dismissal follows the finding as edits move it.

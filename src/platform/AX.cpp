@@ -4,8 +4,7 @@ namespace quillcraft::AX {
 
 namespace {
 
-template<typename T>
-std::optional<T> typed(const AccessibilityElement& element, const QString& attribute)
+template <typename T> std::optional<T> typed(const AccessibilityElement& element, const QString& attribute)
 {
     const std::optional<AXValue> copied = element.copyAttribute(attribute);
     if (!copied)
@@ -48,8 +47,8 @@ std::optional<QRectF> frame(const AccessibilityElement& element, const Screens& 
     return cocoaRect(QRectF(*origin, *extent), screens);
 }
 
-std::optional<QRectF> rect(const AccessibilityElement& element, const QString& attribute,
-                           const AXValue& parameter, const Screens& screens)
+std::optional<QRectF> rect(
+    const AccessibilityElement& element, const QString& attribute, const AXValue& parameter, const Screens& screens)
 {
     const std::optional<AXValue> copied = element.copyParameterizedAttribute(attribute, parameter);
     if (!copied)

@@ -43,8 +43,8 @@ ElementRef element(const AccessibilityElement& element, const QString& attribute
 // The element's frame (position and size), in bottom-left coordinates.
 std::optional<QRectF> frame(const AccessibilityElement& element, const Screens& screens);
 // A rectangle-valued parameterised attribute, in bottom-left coordinates.
-std::optional<QRectF> rect(const AccessibilityElement& element, const QString& attribute,
-                           const AXValue& parameter, const Screens& screens);
+std::optional<QRectF> rect(
+    const AccessibilityElement& element, const QString& attribute, const AXValue& parameter, const Screens& screens);
 
 // Height of the primary screen: the first whose frame starts at (0, 0); 0 when none does.
 qreal primaryHeight(const QList<ScreenGeometry>& screens);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/TextRange.h"
 #include "core/OffsetUnit.h"
+#include "core/TextRange.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -50,8 +50,8 @@ public:
 
     // Absent on any failure, including an attribute the element does not have.
     virtual std::optional<AXValue> copyAttribute(const QString& attribute) const = 0;
-    virtual std::optional<AXValue> copyParameterizedAttribute(const QString& attribute,
-                                                              const AXValue& parameter) const = 0;
+    virtual std::optional<AXValue> copyParameterizedAttribute(
+        const QString& attribute, const AXValue& parameter) const = 0;
     virtual AXError setAttribute(const QString& attribute, const AXValue& value) = 0;
 
     // The unit the platform counts this element's offsets in, when known. Only

@@ -9,9 +9,9 @@ namespace quillcraft {
 // One format of the clipboard's contents, kept exactly as its owner offered it
 // so that it can be offered again unchanged.
 struct ClipboardFormat {
-    QString name;      // the format (X11 target), e.g. "UTF8_STRING" or "image/png"
-    QString type;      // the type its data came back as; usually the same as name
-    int unitBits = 8;  // 8, 16 or 32: how the owner packed the data
+    QString name; // the format (X11 target), e.g. "UTF8_STRING" or "image/png"
+    QString type; // the type its data came back as; usually the same as name
+    int unitBits = 8; // 8, 16 or 32: how the owner packed the data
     QByteArray data;
 
     friend bool operator==(const ClipboardFormat&, const ClipboardFormat&) = default;

@@ -6,7 +6,7 @@ namespace quillcraft {
 
 KeyCombination Hotkey::defaultCombination()
 {
-    return {Qt::Key_R, Qt::ControlModifier | Qt::AltModifier};
+    return { Qt::Key_R, Qt::ControlModifier | Qt::AltModifier };
 }
 
 QString Hotkey::display()

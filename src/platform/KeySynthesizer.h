@@ -4,14 +4,14 @@ namespace quillcraft {
 
 // Keystrokes the program sends to the focused window as if typed.
 enum class SyntheticKey {
-    paste,          // Control+V
+    paste, // Control+V
     deleteBackward, // BackSpace
 };
 
 enum class KeySendResult {
     sent,
     modifiersHeld, // the user still holds a modifier; nothing was sent, try again later
-    failed,        // the key cannot be sent; nothing stays pressed
+    failed, // the key cannot be sent; nothing stays pressed
 };
 
 // Synthesises keystrokes into whatever window has the keyboard focus.

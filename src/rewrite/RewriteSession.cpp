@@ -10,8 +10,7 @@ namespace {
 
 // Sets a field and, if it changed, tells its own signal and then changed().
 // An observer may delete the session while being told; the rest is skipped.
-template <typename T, typename Signal>
-void assign(RewriteSession* session, T& field, const T& value, Signal signal)
+template <typename T, typename Signal> void assign(RewriteSession* session, T& field, const T& value, Signal signal)
 {
     if (field == value)
         return;
@@ -82,7 +81,7 @@ const QStringList& RewriteSession::selected() const
 
 RewriteAction RewriteSession::draft() const
 {
-    return RewriteAction{m_mode, selected(), m_toneSource, m_role};
+    return RewriteAction { m_mode, selected(), m_toneSource, m_role };
 }
 
 std::optional<QString> RewriteSession::result() const

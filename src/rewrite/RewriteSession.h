@@ -31,9 +31,9 @@ public:
         QString text;
         std::optional<RewriteFailure> failure; // failed only
 
-        static Phase running(const QString& text = {}) { return {Kind::running, text, std::nullopt}; }
-        static Phase done(const QString& text) { return {Kind::done, text, std::nullopt}; }
-        static Phase failed(const RewriteFailure& failure) { return {Kind::failed, {}, failure}; }
+        static Phase running(const QString& text = {}) { return { Kind::running, text, std::nullopt }; }
+        static Phase done(const QString& text) { return { Kind::done, text, std::nullopt }; }
+        static Phase failed(const RewriteFailure& failure) { return { Kind::failed, {}, failure }; }
         static Phase choosing() { return {}; }
 
         bool operator==(const Phase&) const = default;

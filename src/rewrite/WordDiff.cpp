@@ -73,7 +73,7 @@ QList<TextRange> words(const QString& text)
     qsizetype start = 0;
     for (qsizetype end = finder.toNextBoundary(); end != -1; end = finder.toNextBoundary()) {
         if (holdsWordCharacter(QStringView(text).sliced(start, end - start)))
-            tokens.append({start, end - start});
+            tokens.append({ start, end - start });
         start = end;
     }
     return tokens;
@@ -130,8 +130,8 @@ QList<TextRange> changedWordRanges(const QString& oldText, const QString& newTex
         } else {
             const TextRange& word = newWords.at(j);
             if (!changed.isEmpty()
-                && isAllWhitespace(QStringView(newText).sliced(changed.last().end(),
-                                                               word.location - changed.last().end()))) {
+                && isAllWhitespace(
+                    QStringView(newText).sliced(changed.last().end(), word.location - changed.last().end()))) {
                 changed.last().length = word.end() - changed.last().location;
             } else {
                 changed.append(word);
@@ -141,8 +141,6 @@ QList<TextRange> changedWordRanges(const QString& oldText, const QString& newTex
     }
     return changed;
 }
-
-
 
 QColor markBackground()
 {
@@ -160,12 +158,12 @@ Highlighted highlighted(const QString& oldText, const QString& newText)
     mark.setBackground(markBackground());
     mark.setForeground(markForeground());
 
-    Highlighted result{newText, {}};
+    Highlighted result { newText, {} };
     for (const TextRange& range : changedWordRanges(oldText, newText)) {
         // Format ranges are int-based; anything that does not fit, or lies outside the text, is left plain.
         if (!range.liesInside(newText.size()) || range.end() > std::numeric_limits<int>::max())
             continue;
-        result.formats.append({int(range.location), int(range.length), mark});
+        result.formats.append({ int(range.location), int(range.length), mark });
     }
     return result;
 }

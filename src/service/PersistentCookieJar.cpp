@@ -57,15 +57,15 @@ bool keeps(const QNetworkCookie& cookie, const QDateTime& now)
 // Names and values are bytes; base64 keeps them intact in JSON.
 QJsonObject toJson(const QNetworkCookie& cookie)
 {
-    return QJsonObject{
-        {QStringLiteral("name"), QString::fromLatin1(cookie.name().toBase64())},
-        {QStringLiteral("value"), QString::fromLatin1(cookie.value().toBase64())},
-        {QStringLiteral("domain"), cookie.domain()},
-        {QStringLiteral("path"), cookie.path()},
-        {QStringLiteral("expires"), cookie.expirationDate().toUTC().toString(Qt::ISODateWithMs)},
-        {QStringLiteral("secure"), cookie.isSecure()},
-        {QStringLiteral("httpOnly"), cookie.isHttpOnly()},
-        {QStringLiteral("sameSite"), sameSiteName(cookie.sameSitePolicy())},
+    return QJsonObject {
+        { QStringLiteral("name"), QString::fromLatin1(cookie.name().toBase64()) },
+        { QStringLiteral("value"), QString::fromLatin1(cookie.value().toBase64()) },
+        { QStringLiteral("domain"), cookie.domain() },
+        { QStringLiteral("path"), cookie.path() },
+        { QStringLiteral("expires"), cookie.expirationDate().toUTC().toString(Qt::ISODateWithMs) },
+        { QStringLiteral("secure"), cookie.isSecure() },
+        { QStringLiteral("httpOnly"), cookie.isHttpOnly() },
+        { QStringLiteral("sameSite"), sameSiteName(cookie.sameSitePolicy()) },
     };
 }
 
@@ -74,24 +74,25 @@ std::optional<QNetworkCookie> fromJson(const QJsonValue& value)
     if (!value.isObject())
         return std::nullopt;
     const QJsonObject object = value.toObject();
-    for (const char* key : {"name", "value", "domain", "path", "expires", "sameSite"}) {
+    for (const char* key : { "name", "value", "domain", "path", "expires", "sameSite" }) {
         if (!object.value(QLatin1String(key)).isString())
             return std::nullopt;
     }
-    for (const char* key : {"secure", "httpOnly"}) {
+    for (const char* key : { "secure", "httpOnly" }) {
         if (!object.value(QLatin1String(key)).isBool())
             return std::nullopt;
     }
     auto bytes = [&object](const char* key) -> std::optional<QByteArray> {
-        auto decoded = QByteArray::fromBase64Encoding(object.value(QLatin1String(key)).toString().toLatin1(),
-                                                      QByteArray::AbortOnBase64DecodingErrors);
+        auto decoded = QByteArray::fromBase64Encoding(
+            object.value(QLatin1String(key)).toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded)
             return std::nullopt;
         return *decoded;
     };
     const std::optional<QByteArray> name = bytes("name");
     const std::optional<QByteArray> cookieValue = bytes("value");
-    const QDateTime expires = QDateTime::fromString(object.value(QLatin1String("expires")).toString(), Qt::ISODateWithMs);
+    const QDateTime expires
+        = QDateTime::fromString(object.value(QLatin1String("expires")).toString(), Qt::ISODateWithMs);
     const auto sameSite = sameSiteFromName(object.value(QLatin1String("sameSite")).toString());
     if (!name || name->isEmpty() || !cookieValue || !expires.isValid() || !sameSite)
         return std::nullopt;
@@ -232,7 +233,7 @@ QByteArray PersistentCookieJar::serialize() const
         if (keeps(cookie, now))
             cookies.append(toJson(cookie));
     }
-    const QJsonObject root{{QStringLiteral("version"), formatVersion}, {QStringLiteral("cookies"), cookies}};
+    const QJsonObject root { { QStringLiteral("version"), formatVersion }, { QStringLiteral("cookies"), cookies } };
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
@@ -249,8 +250,8 @@ void PersistentCookieJar::saveIfChanged()
     }
     PrivateFile file(m_filePath);
     if (!file.write(bytes)) {
-        qCWarning(lcService).noquote() << QStringLiteral("Cannot save the cookies to %1: %2.")
-                                              .arg(m_filePath, file.errorString());
+        qCWarning(lcService).noquote()
+            << QStringLiteral("Cannot save the cookies to %1: %2.").arg(m_filePath, file.errorString());
         return;
     }
     m_saved = bytes;

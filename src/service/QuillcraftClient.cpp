@@ -48,18 +48,18 @@ QString plainTextMessage(const QByteArray& bytes)
 
 RewriteFailure QuillcraftClient::stoppedEarly()
 {
-    return {RewriteFailure::Kind::server, QStringLiteral("The rewrite stopped early. Try again.")};
+    return { RewriteFailure::Kind::server, QStringLiteral("The rewrite stopped early. Try again.") };
 }
 
 RewriteFailure QuillcraftClient::unreachable()
 {
-    return {RewriteFailure::Kind::offline,
-            QStringLiteral("Quillcraft is not reachable. Check your connection and try again.")};
+    return { RewriteFailure::Kind::offline,
+        QStringLiteral("Quillcraft is not reachable. Check your connection and try again.") };
 }
 
 RewriteFailure QuillcraftClient::failedGenerally()
 {
-    return {RewriteFailure::Kind::server, genericMessage()};
+    return { RewriteFailure::Kind::server, genericMessage() };
 }
 
 QuillcraftClient::QuillcraftClient(QNetworkAccessManager* network, QUrl origin, std::chrono::milliseconds timeout)
@@ -70,8 +70,7 @@ QuillcraftClient::QuillcraftClient(QNetworkAccessManager* network, QUrl origin, 
 }
 
 std::unique_ptr<RewriteTask> QuillcraftClient::rewrite(const QString& text, const RewriteAction& action,
-                                                       const QString& language, RewriteTask::TextHandler onText,
-                                                       RewriteTask::CompletionHandler onDone) const
+    const QString& language, RewriteTask::TextHandler onText, RewriteTask::CompletionHandler onDone) const
 {
     if (!m_network) {
         return std::make_unique<RewriteTask>(unreachable(), std::move(onDone));
@@ -89,17 +88,16 @@ QJsonObject QuillcraftClient::payload(const QString& text, const RewriteAction& 
 {
     using Mode = RewriteAction::Mode;
     const bool grammar = action.mode == Mode::grammar;
-    QJsonObject body{
-        {QStringLiteral("prompt"), text},
-        {QStringLiteral("language"), language},
-        {QStringLiteral("mode"), grammar ? QStringLiteral("grammar") : QStringLiteral("rewrite")},
+    QJsonObject body {
+        { QStringLiteral("prompt"), text },
+        { QStringLiteral("language"), language },
+        { QStringLiteral("mode"), grammar ? QStringLiteral("grammar") : QStringLiteral("rewrite") },
         // Grammar fixes always go out plain, whatever the card holds.
-        {QStringLiteral("role"), grammar ? QStringLiteral("Standard") : action.role},
-        {QStringLiteral("unfiltered"), false},
-        {QStringLiteral("features"), QJsonArray{QString(macAppFeature)}},
-        {QStringLiteral("tone"), grammar ? QJsonArray() : QJsonArray::fromStringList(action.tones)},
-        {QStringLiteral("toneSource"),
-         grammar ? QStringLiteral("preset") : RewriteAction::rawValue(action.source)},
+        { QStringLiteral("role"), grammar ? QStringLiteral("Standard") : action.role },
+        { QStringLiteral("unfiltered"), false },
+        { QStringLiteral("features"), QJsonArray { QString(macAppFeature) } },
+        { QStringLiteral("tone"), grammar ? QJsonArray() : QJsonArray::fromStringList(action.tones) },
+        { QStringLiteral("toneSource"), grammar ? QStringLiteral("preset") : RewriteAction::rawValue(action.source) },
     };
     if (action.mode == Mode::shorten)
         body.insert(QStringLiteral("lengthPreset"), QStringLiteral("shorter"));
@@ -159,14 +157,16 @@ RewriteFailure QuillcraftClient::failure(int status, const QByteArray& body)
 
     if (status == 429) {
         if (code == QLatin1String("login_required"))
-            return {Kind::signInForMore, QStringLiteral("You used today's 10 guest rewrites. Sign in free for 40 a day.")};
+            return { Kind::signInForMore,
+                QStringLiteral("You used today's 10 guest rewrites. Sign in free for 40 a day.") };
         if (code == QLatin1String("daily_limit_exceeded"))
-            return {Kind::upgradeForMore, QStringLiteral("You used today's free rewrites. Pro is unlimited.")};
-        return {Kind::tryLater, message.isEmpty() ? QStringLiteral("Too many rewrites at once. Try again soon.") : message};
+            return { Kind::upgradeForMore, QStringLiteral("You used today's free rewrites. Pro is unlimited.") };
+        return { Kind::tryLater,
+            message.isEmpty() ? QStringLiteral("Too many rewrites at once. Try again soon.") : message };
     }
     if (status == 413)
-        return {Kind::tooLong, message.isEmpty() ? QStringLiteral("That selection is too long.") : message};
-    return {Kind::server, genericMessage()};
+        return { Kind::tooLong, message.isEmpty() ? QStringLiteral("That selection is too long.") : message };
+    return { Kind::server, genericMessage() };
 }
 
 } // namespace quillcraft

@@ -27,13 +27,13 @@ public:
     using LineSplitter = quillcraft::LineSplitter;
 
     // The feature flag announced in every rewrite request.
-    static constexpr QLatin1String macAppFeature{"MAC_APP"};
+    static constexpr QLatin1String macAppFeature { "MAC_APP" };
     // Rewrites allow twice the 60 s of the account calls; Qt counts it as
     // silence on the connection, not as total duration.
-    static constexpr std::chrono::milliseconds rewriteTimeout{120'000};
+    static constexpr std::chrono::milliseconds rewriteTimeout { 120'000 };
 
     // Bounds on what a misbehaving server can make a rewrite hold in memory.
-    static constexpr qsizetype maxErrorBody = 64 * 1024;       // bytes of a non-200 body kept
+    static constexpr qsizetype maxErrorBody = 64 * 1024; // bytes of a non-200 body kept
     static constexpr qsizetype maxLineLength = LineSplitter::maxLineLength; // bytes of one line
     static constexpr qsizetype maxRewriteLength = 1024 * 1024; // UTF-16 units of accumulated text
 
@@ -51,25 +51,23 @@ public:
         // The delta's text, the error's message, or the finish reason if any.
         std::optional<QString> payload;
 
-        static StreamEvent delta(const QString& text) { return {Kind::delta, text}; }
-        static StreamEvent error(const QString& message) { return {Kind::error, message}; }
-        static StreamEvent finish(std::optional<QString> reason = std::nullopt) { return {Kind::finish, reason}; }
-        static StreamEvent abort() { return {Kind::abort, std::nullopt}; }
+        static StreamEvent delta(const QString& text) { return { Kind::delta, text }; }
+        static StreamEvent error(const QString& message) { return { Kind::error, message }; }
+        static StreamEvent finish(std::optional<QString> reason = std::nullopt) { return { Kind::finish, reason }; }
+        static StreamEvent abort() { return { Kind::abort, std::nullopt }; }
 
         bool operator==(const StreamEvent&) const = default;
     };
 
     // `network` must outlive every task started through this client; `origin`
     // is scheme and host, as DevelopmentHooks::origin() gives it.
-    QuillcraftClient(QNetworkAccessManager* network, QUrl origin,
-                     std::chrono::milliseconds timeout = rewriteTimeout);
+    QuillcraftClient(QNetworkAccessManager* network, QUrl origin, std::chrono::milliseconds timeout = rewriteTimeout);
 
     // Starts one rewrite of `text` (sent exactly as given). The task reports
     // the growing text and then exactly one outcome, unless it is cancelled or
     // destroyed first; it never completes before this call returns.
     std::unique_ptr<RewriteTask> rewrite(const QString& text, const RewriteAction& action, const QString& language,
-                                         RewriteTask::TextHandler onText,
-                                         RewriteTask::CompletionHandler onDone) const;
+        RewriteTask::TextHandler onText, RewriteTask::CompletionHandler onDone) const;
 
     // The request body.
     static QJsonObject payload(const QString& text, const RewriteAction& action, const QString& language);

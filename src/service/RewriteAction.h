@@ -24,7 +24,7 @@ struct RewriteAction final {
     bool operator==(const RewriteAction&) const = default;
 
     // In the order the card shows its mode buttons.
-    static constexpr std::array<Mode, 3> allModes = {Mode::rewrite, Mode::grammar, Mode::shorten};
+    static constexpr std::array<Mode, 3> allModes = { Mode::rewrite, Mode::grammar, Mode::shorten };
 
     // "Rewrite", "Fix grammar", "Shorten": also the button titles.
     static QString rawValue(Mode mode);
@@ -34,9 +34,9 @@ struct RewriteAction final {
     static std::optional<Source> sourceFromRawValue(const QString& raw);
 
     // The shared constant actions: no tones, preset source, the standard role.
-    static RewriteAction rewrite() { return {Mode::rewrite}; }
-    static RewriteAction grammar() { return {Mode::grammar}; }
-    static RewriteAction shorten() { return {Mode::shorten}; }
+    static RewriteAction rewrite() { return { Mode::rewrite }; }
+    static RewriteAction grammar() { return { Mode::grammar }; }
+    static RewriteAction shorten() { return { Mode::shorten }; }
 };
 
 } // namespace quillcraft

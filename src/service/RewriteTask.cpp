@@ -130,7 +130,7 @@ bool RewriteTask::handleLine(const QString& line)
         }
         return deliverText();
     case Kind::error:
-        complete(RewriteFailure{RewriteFailure::Kind::server, *event->payload});
+        complete(RewriteFailure { RewriteFailure::Kind::server, *event->payload });
         return false;
     case Kind::finish:
         if (!event->payload || *event->payload == QLatin1String("stop")) {
@@ -139,8 +139,8 @@ bool RewriteTask::handleLine(const QString& line)
             return true;
         }
         if (*event->payload == QLatin1String("length"))
-            complete(RewriteFailure{RewriteFailure::Kind::tooLong,
-                                    QStringLiteral("The rewrite was cut off. Try a shorter selection.")});
+            complete(RewriteFailure {
+                RewriteFailure::Kind::tooLong, QStringLiteral("The rewrite was cut off. Try a shorter selection.") });
         else
             complete(QuillcraftClient::stoppedEarly());
         return false;
@@ -184,7 +184,7 @@ void RewriteTask::conclude()
     }
     if (error != QNetworkReply::NoError) {
         qCDebug(lcService) << "Rewrite stream broke off:" << error;
-        complete(TransportError{error});
+        complete(TransportError { error });
         return;
     }
     // A last line without a line feed is never looked at.
@@ -194,7 +194,8 @@ void RewriteTask::conclude()
     }
     const QString text = m_text.trimmed();
     if (text.isEmpty())
-        complete(RewriteFailure{RewriteFailure::Kind::server, QStringLiteral("The rewrite came back empty. Try again.")});
+        complete(
+            RewriteFailure { RewriteFailure::Kind::server, QStringLiteral("The rewrite came back empty. Try again.") });
     else
         complete(text);
 }

@@ -5,11 +5,21 @@ namespace quillcraft::RewriterOptions {
 const QStringList& presets()
 {
     static const QStringList names = {
-        QStringLiteral("Casual"),       QStringLiteral("Professional"), QStringLiteral("Direct"),
-        QStringLiteral("Friendly"),     QStringLiteral("Empathetic"),   QStringLiteral("Diplomatic"),
-        QStringLiteral("Constructive"), QStringLiteral("Confident"),    QStringLiteral("Assertive"),
-        QStringLiteral("Persuasive"),   QStringLiteral("Inspirational"), QStringLiteral("Detailed"),
-        QStringLiteral("Instructive"),  QStringLiteral("Simplify it"),  QStringLiteral("Shorten it"),
+        QStringLiteral("Casual"),
+        QStringLiteral("Professional"),
+        QStringLiteral("Direct"),
+        QStringLiteral("Friendly"),
+        QStringLiteral("Empathetic"),
+        QStringLiteral("Diplomatic"),
+        QStringLiteral("Constructive"),
+        QStringLiteral("Confident"),
+        QStringLiteral("Assertive"),
+        QStringLiteral("Persuasive"),
+        QStringLiteral("Inspirational"),
+        QStringLiteral("Detailed"),
+        QStringLiteral("Instructive"),
+        QStringLiteral("Simplify it"),
+        QStringLiteral("Shorten it"),
     };
     return names;
 }

@@ -18,6 +18,9 @@ inline constexpr int nameLimit = 90;
 // Whether a custom tone name fits the length limit once trimmed.
 bool fitsNameLimit(const QString& name);
 // Whether another custom tone can be saved beside the ones already saved.
-inline bool canAddCustomTone(qsizetype savedCount) { return savedCount < customLimit; }
+inline bool canAddCustomTone(qsizetype savedCount)
+{
+    return savedCount < customLimit;
+}
 
 } // namespace quillcraft::RewriterOptions

@@ -11,8 +11,8 @@ namespace quillcraft {
 enum class BadgeCorner { topLeft, topRight, bottomLeft, bottomRight };
 
 // Every corner in menu order.
-inline constexpr std::array<BadgeCorner, 4> allBadgeCorners = {
-    BadgeCorner::topLeft, BadgeCorner::topRight, BadgeCorner::bottomLeft, BadgeCorner::bottomRight};
+inline constexpr std::array<BadgeCorner, 4> allBadgeCorners
+    = { BadgeCorner::topLeft, BadgeCorner::topRight, BadgeCorner::bottomLeft, BadgeCorner::bottomRight };
 
 // The stored form: "topLeft", "topRight", "bottomLeft", "bottomRight".
 QString rawValue(BadgeCorner corner);

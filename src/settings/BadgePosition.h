@@ -18,8 +18,8 @@ struct BadgePosition final {
     // Only finite positions are ever stored.
     bool isFinite() const { return std::isfinite(x) && std::isfinite(y); }
 
-    QPointF toPoint() const { return {x, y}; }
-    static BadgePosition fromPoint(const QPointF& point) { return {point.x(), point.y()}; }
+    QPointF toPoint() const { return { x, y }; }
+    static BadgePosition fromPoint(const QPointF& point) { return { point.x(), point.y() }; }
 };
 
 } // namespace quillcraft

@@ -44,15 +44,12 @@ struct FileStamp final {
 
 FileStamp stampOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
         return {};
-    return {true,
-            info.st_dev,
-            info.st_ino,
-            info.st_size,
-            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
+    return { true, info.st_dev, info.st_ino, info.st_size,
+        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+        qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec };
 }
 
 // Keys beginning with "$" get one more, so a user key never reads as a tag.
@@ -68,8 +65,7 @@ QString unescapedKey(const QString& key)
 
 std::optional<QJsonValue> encode(const QVariant& value);
 
-template <typename Map>
-std::optional<QJsonValue> encodeMap(const Map& map)
+template <typename Map> std::optional<QJsonValue> encodeMap(const Map& map)
 {
     QJsonObject object;
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
@@ -121,7 +117,7 @@ std::optional<QJsonValue> encode(const QVariant& value)
         const QString text = date.isValid() ? date.toUTC().toString(Qt::ISODateWithMs) : QString();
         if (text.isEmpty()) // ISO 8601 covers years 0 to 9999 only
             return std::nullopt;
-        return QJsonObject{{dateTag, text}};
+        return QJsonObject { { dateTag, text } };
     }
     case QMetaType::QVariantMap:
         return encodeMap(value.toMap());
@@ -189,7 +185,7 @@ std::optional<QJsonObject> readValues(const QString& path, QString& problem)
         problem = QStringLiteral("is too large");
         return std::nullopt;
     }
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         problem = QStringLiteral("is not valid JSON");
@@ -456,7 +452,7 @@ void DefaultsStore::persist()
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
-    const QJsonObject root{{schemaKey, schemaVersion}, {valuesKey, d->values}};
+    const QJsonObject root { { schemaKey, schemaVersion }, { valuesKey, d->values } };
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     if (!PrivateFile(d->path).write(bytes)) {
         warnOnce(QStringLiteral("The preferences could not be saved to %1; they are kept for this session only.")

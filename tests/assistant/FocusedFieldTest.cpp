@@ -18,14 +18,14 @@ class FocusedFieldTest : public testing::Test {
 protected:
     FocusedFieldTest()
     {
-        screens.list = {{QRectF(0, 0, 1280, 1024), QRectF(0, 24, 1280, 1000)}};
-        apps.running = {{targetPid, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")}};
-        window->setFrame({100, 100, 600, 400});
-        field->setFrame({120, 130, 300, 30});
+        screens.list = { { QRectF(0, 0, 1280, 1024), QRectF(0, 24, 1280, 1000) } };
+        apps.running = { { targetPid, QStringLiteral("org.example.Editor"), QStringLiteral("Editor") } };
+        window->setFrame({ 100, 100, 600, 400 });
+        field->setFrame({ 120, 130, 300, 30 });
         field->setParent(window);
         field->attributes.insert(AX::window, ElementRef(window));
         field->attributes.insert(AX::value, QStringLiteral("Hello world"));
-        field->attributes.insert(AX::selectedTextRange, TextRange{6, 5});
+        field->attributes.insert(AX::selectedTextRange, TextRange { 6, 5 });
         field->attributes.insert(AX::enabled, true);
         accessibility.focused = field;
     }
@@ -40,7 +40,7 @@ protected:
         return s;
     }
 
-    static QRectF flipped(QRectF r) { return {r.x(), 1024 - r.y() - r.height(), r.width(), r.height()}; }
+    static QRectF flipped(QRectF r) { return { r.x(), 1024 - r.y() - r.height(), r.width(), r.height() }; }
 
     FakeAccessibility accessibility;
     FakeScreens screens;
@@ -51,8 +51,7 @@ protected:
 
 // A text area inside `levels` containers of the same size below a scroll area.
 std::shared_ptr<FakeElement> placeInScrollArea(const std::shared_ptr<FakeElement>& area,
-                                              const std::shared_ptr<FakeElement>& window, QRectF scrollFrame,
-                                              int levels)
+    const std::shared_ptr<FakeElement>& window, QRectF scrollFrame, int levels)
 {
     auto scroll = FakeElement::make(QString(AX::scrollAreaRole));
     scroll->setFrame(scrollFrame);
@@ -61,9 +60,9 @@ std::shared_ptr<FakeElement> placeInScrollArea(const std::shared_ptr<FakeElement
     for (int i = 0; i < levels; ++i) {
         auto group = FakeElement::make(QStringLiteral("AXGroup"));
         group->setFrame(area->attributes.contains(AX::position)
-                            ? QRectF(std::get<QPointF>(area->attributes[AX::position]),
-                                     std::get<QSizeF>(area->attributes[AX::size]))
-                            : QRectF());
+                ? QRectF(
+                    std::get<QPointF>(area->attributes[AX::position]), std::get<QSizeF>(area->attributes[AX::size]))
+                : QRectF());
         group->setParent(parent);
         parent = group;
     }
@@ -81,10 +80,10 @@ TEST_F(FocusedFieldTest, SnapshotOfATextField)
     EXPECT_EQ(snapshot->bundleID(), QStringLiteral("org.example.Editor"));
     EXPECT_EQ(snapshot->appName(), QStringLiteral("Editor"));
     EXPECT_EQ(snapshot->text(), QStringLiteral("Hello world"));
-    EXPECT_EQ(snapshot->selection(), (TextRange{6, 5}));
+    EXPECT_EQ(snapshot->selection(), (TextRange { 6, 5 }));
     EXPECT_EQ(snapshot->selectedText(), QStringLiteral("world"));
-    EXPECT_EQ(snapshot->frame(), flipped({120, 130, 300, 30}));
-    EXPECT_EQ(snapshot->visibleFrame(), flipped({120, 130, 300, 30}));
+    EXPECT_EQ(snapshot->frame(), flipped({ 120, 130, 300, 30 }));
+    EXPECT_EQ(snapshot->visibleFrame(), flipped({ 120, 130, 300, 30 }));
     EXPECT_EQ(snapshot->editorFrame(), snapshot->visibleFrame());
     EXPECT_FALSE(snapshot->isWebContent());
 }
@@ -93,17 +92,17 @@ TEST_F(FocusedFieldTest, FallbacksForSelectionAndNames)
 {
     field->attributes.remove(AX::selectedTextRange);
     field->attributes.insert(AX::value, QString());
-    apps.running = {{targetPid, QString(), QString()}};
+    apps.running = { { targetPid, QString(), QString() } };
     const auto snapshot = FocusedField::current(sources());
     ASSERT_TRUE(snapshot); // an empty field is a field
-    EXPECT_EQ(snapshot->selection(), (TextRange{0, 0}));
+    EXPECT_EQ(snapshot->selection(), (TextRange { 0, 0 }));
     EXPECT_EQ(snapshot->selectedText(), std::nullopt);
     EXPECT_EQ(snapshot->appName(), QStringLiteral("this app"));
     EXPECT_EQ(snapshot->bundleID(), QString());
 
     // A selection reaching past the text selects nothing.
     field->attributes.insert(AX::value, QStringLiteral("abc"));
-    field->attributes.insert(AX::selectedTextRange, TextRange{2, 5});
+    field->attributes.insert(AX::selectedTextRange, TextRange { 2, 5 });
     EXPECT_EQ(FocusedField::current(sources())->selectedText(), std::nullopt);
 }
 
@@ -139,7 +138,7 @@ TEST_F(FocusedFieldTest, ElementsThatAreNotFields)
     EXPECT_EQ(reasonFor(), QStringLiteral("The focused element belongs to Quillcraft."));
     auto own = sources();
     own.allowsOwnFields = true;
-    apps.running << RunningApp{ownPid, QStringLiteral("quillcraft"), QStringLiteral("Quillcraft")};
+    apps.running << RunningApp { ownPid, QStringLiteral("quillcraft"), QStringLiteral("Quillcraft") };
     EXPECT_TRUE(FocusedField::current(own));
 
     field->pid = 99; // no such application
@@ -150,97 +149,97 @@ TEST_F(FocusedFieldTest, ElementsThatAreNotFields)
 
 TEST_F(FocusedFieldTest, TinyAndOffScreenFieldsAreIgnored)
 {
-    field->setFrame({120, 130, 20, 30});
+    field->setFrame({ 120, 130, 20, 30 });
     EXPECT_FALSE(FocusedField::current(sources()));
-    field->setFrame({120, 130, 21, 9});
+    field->setFrame({ 120, 130, 21, 9 });
     EXPECT_TRUE(FocusedField::current(sources()));
-    field->setFrame({120, 130, 300, 8});
+    field->setFrame({ 120, 130, 300, 8 });
     EXPECT_FALSE(FocusedField::current(sources()));
     // Only 20 points of a wide field show inside its window.
-    field->setFrame({680, 130, 300, 30});
+    field->setFrame({ 680, 130, 300, 30 });
     EXPECT_FALSE(FocusedField::current(sources()));
     // Under the panel at the bottom of the screen.
-    window->setFrame({0, 0, 1280, 1024});
-    field->setFrame({120, 1000, 300, 24});
+    window->setFrame({ 0, 0, 1280, 1024 });
+    field->setFrame({ 120, 1000, 300, 24 });
     EXPECT_EQ(FocusedField::read(sources()).reason, QStringLiteral("The focused field is too small or off screen."));
     // A window frame that cannot be read does not clip.
     window->attributes.remove(AX::size);
-    field->setFrame({120, 900, 300, 30});
-    EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({120, 900, 300, 30}));
+    field->setFrame({ 120, 900, 300, 30 });
+    EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({ 120, 900, 300, 30 }));
 }
 
 TEST_F(FocusedFieldTest, TextAreaDirectlyInAScrollAreaUsesItAsEditorFrame)
 {
     field->attributes.insert(AX::role, QString(AX::textAreaRole));
-    field->setFrame({120, 130, 300, 900}); // taller than what shows
-    placeInScrollArea(field, window, {110, 120, 320, 200}, 0);
+    field->setFrame({ 120, 130, 300, 900 }); // taller than what shows
+    placeInScrollArea(field, window, { 110, 120, 320, 200 }, 0);
     const auto snapshot = FocusedField::current(sources());
     ASSERT_TRUE(snapshot);
-    EXPECT_EQ(snapshot->visibleFrame(), flipped({120, 130, 300, 190}));
-    EXPECT_EQ(snapshot->editorFrame(), flipped({110, 120, 320, 200}));
+    EXPECT_EQ(snapshot->visibleFrame(), flipped({ 120, 130, 300, 190 }));
+    EXPECT_EQ(snapshot->editorFrame(), flipped({ 110, 120, 320, 200 }));
 
     // Scroll areas reaching out of the window are clipped by it.
-    window->setFrame({100, 150, 600, 400});
-    EXPECT_EQ(FocusedField::current(sources())->editorFrame(), flipped({110, 150, 320, 170}));
+    window->setFrame({ 100, 150, 600, 400 });
+    EXPECT_EQ(FocusedField::current(sources())->editorFrame(), flipped({ 110, 150, 320, 170 }));
 }
 
 TEST_F(FocusedFieldTest, TextAreaDeeperInAScrollAreaKeepsItsVisibleFrame)
 {
     field->attributes.insert(AX::role, QString(AX::textAreaRole));
-    field->setFrame({120, 130, 300, 900});
-    placeInScrollArea(field, window, {110, 120, 320, 200}, 1);
+    field->setFrame({ 120, 130, 300, 900 });
+    placeInScrollArea(field, window, { 110, 120, 320, 200 }, 1);
     const auto snapshot = FocusedField::current(sources());
     ASSERT_TRUE(snapshot);
-    EXPECT_EQ(snapshot->visibleFrame(), flipped({120, 130, 300, 190}));
+    EXPECT_EQ(snapshot->visibleFrame(), flipped({ 120, 130, 300, 190 }));
     EXPECT_EQ(snapshot->editorFrame(), snapshot->visibleFrame());
 
     // A scroll area more than four ancestors up does not clip.
-    placeInScrollArea(field, window, {110, 120, 320, 200}, 4);
-    EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({120, 130, 300, 370}));
+    placeInScrollArea(field, window, { 110, 120, 320, 200 }, 4);
+    EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({ 120, 130, 300, 370 }));
 }
 
 TEST_F(FocusedFieldTest, SmallerPlainAncestorClipsLikeAScrollArea)
 {
     // Qt's shape: text area > viewport (plain container) > scroll area (plain container).
     field->attributes.insert(AX::role, QString(AX::textAreaRole));
-    field->setFrame({120, 130, 300, 900});
+    field->setFrame({ 120, 130, 300, 900 });
     auto viewport = FakeElement::make(QStringLiteral("AXFiller"));
-    viewport->setFrame({120, 130, 310, 150});
+    viewport->setFrame({ 120, 130, 310, 150 });
     viewport->setParent(window);
     field->setParent(viewport);
     auto application = FakeElement::make(QString(AX::applicationRole));
-    application->setFrame({0, 0, 0, 0});
+    application->setFrame({ 0, 0, 0, 0 });
     window->setParent(application);
     const auto snapshot = FocusedField::current(sources());
     ASSERT_TRUE(snapshot);
-    EXPECT_EQ(snapshot->visibleFrame(), flipped({120, 130, 300, 150}));
-    EXPECT_EQ(snapshot->editorFrame(), flipped({120, 130, 310, 150}));
+    EXPECT_EQ(snapshot->visibleFrame(), flipped({ 120, 130, 300, 150 }));
+    EXPECT_EQ(snapshot->editorFrame(), flipped({ 120, 130, 310, 150 }));
 
     // The sizeless application above a plain line edit clips nothing.
     field->attributes.insert(AX::role, QString(AX::textFieldRole));
-    field->setFrame({120, 130, 300, 30});
+    field->setFrame({ 120, 130, 300, 30 });
     field->setParent(window);
-    EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({120, 130, 300, 30}));
+    EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({ 120, 130, 300, 30 }));
 }
 
 TEST_F(FocusedFieldTest, BoundsOnlyForTextThatShows)
 {
     field->attributes.insert(AX::role, QString(AX::textAreaRole));
-    field->setFrame({120, 130, 300, 900});
-    placeInScrollArea(field, window, {110, 120, 320, 200}, 0);
+    field->setFrame({ 120, 130, 300, 900 });
+    placeInScrollArea(field, window, { 110, 120, 320, 200 }, 0);
     // Line n of the text sits at y = 130 + 20 n.
     field->boundsForRange = [](TextRange r) { return QRectF(125, 130 + 20 * r.location, 40, 18); };
     const auto snapshot = FocusedField::current(sources());
     ASSERT_TRUE(snapshot);
-    EXPECT_EQ(snapshot->bounds({2, 1}), flipped({125, 170, 40, 18}));
-    EXPECT_EQ(snapshot->bounds({30, 1}), std::nullopt); // scrolled out of view
-    EXPECT_EQ(snapshot->rawBounds({30, 1}), flipped({125, 730, 40, 18}));
+    EXPECT_EQ(snapshot->bounds({ 2, 1 }), flipped({ 125, 170, 40, 18 }));
+    EXPECT_EQ(snapshot->bounds({ 30, 1 }), std::nullopt); // scrolled out of view
+    EXPECT_EQ(snapshot->rawBounds({ 30, 1 }), flipped({ 125, 730, 40, 18 }));
 
     field->boundsForRange = [](TextRange) { return QRectF(125, 140, 0, 0); };
-    EXPECT_EQ(snapshot->bounds({0, 0}), std::nullopt);
-    EXPECT_EQ(snapshot->rawBounds({0, 0}), flipped({125, 140, 0, 0}));
+    EXPECT_EQ(snapshot->bounds({ 0, 0 }), std::nullopt);
+    EXPECT_EQ(snapshot->rawBounds({ 0, 0 }), flipped({ 125, 140, 0, 0 }));
     field->boundsForRange = [](TextRange) { return QRectF(125, 140, 0, 18); }; // a caret
-    EXPECT_TRUE(snapshot->bounds({0, 0}));
+    EXPECT_TRUE(snapshot->bounds({ 0, 0 }));
 }
 
 TEST_F(FocusedFieldTest, IdentityRefreshAndWebContent)
@@ -258,7 +257,7 @@ TEST_F(FocusedFieldTest, IdentityRefreshAndWebContent)
     const auto fresh = before->refreshed();
     ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->text(), QStringLiteral("Hello world, again"));
-    EXPECT_EQ(fresh->selection(), (TextRange{6, 5}));
+    EXPECT_EQ(fresh->selection(), (TextRange { 6, 5 }));
     field->attributes.remove(AX::value);
     EXPECT_FALSE(before->refreshed());
 

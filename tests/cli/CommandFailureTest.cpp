@@ -20,7 +20,8 @@ TEST(RewriteOutput, AResultThatCannotBeWrittenIsAFailure)
     options.input = "Some text.";
     options.outputFile = QStringLiteral("/dev/full");
     options.environment = environment;
-    const test::ProgramRun run = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("rewrite")}, options);
+    const test::ProgramRun run
+        = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("rewrite") }, options);
 
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_EQ(run.status, 1);
@@ -34,8 +35,8 @@ TEST(RewriteOutput, UsageErrorsAreOneSentence)
 {
     for (const QStringList& arguments : { QStringList { QStringLiteral("--mode"), QStringLiteral("poem") },
              QStringList { QStringLiteral("--frobnicate") } }) {
-        const test::ProgramRun run = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY),
-                                                      QStringList{QStringLiteral("rewrite")} + arguments);
+        const test::ProgramRun run = test::runProgram(
+            QStringLiteral(QUILLCRAFT_BINARY), QStringList { QStringLiteral("rewrite") } + arguments);
         EXPECT_EQ(run.status, 2);
         const QString& err = run.err;
         EXPECT_TRUE(err.endsWith(QStringLiteral("; see quillcraft rewrite --help.\n"))) << err.toStdString();
@@ -50,7 +51,8 @@ TEST(InspectFailure, ADisplayThatDoesNotAnswerIsOneSentence)
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     test::ProgramOptions options;
     options.environment = environment;
-    const test::ProgramRun run = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect")}, options);
+    const test::ProgramRun run
+        = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("inspect") }, options);
     EXPECT_EQ(run.status, 1); // exited by itself, with status 1
     EXPECT_EQ(run.errBytes, "quillcraft: The X11 display :4071 cannot be reached.\n");
 }

@@ -1,5 +1,5 @@
-#include "cli/InspectCommand.h"
 #include "assistant/FocusedField.h"
+#include "cli/InspectCommand.h"
 
 #include "FakeAccessibility.h"
 
@@ -17,12 +17,12 @@ class InspectReportTest : public testing::Test {
 protected:
     InspectReportTest()
     {
-        screens.list = {{QRectF(0, 0, 1000, 800), QRectF(0, 0, 1000, 800)}};
-        apps.running = {{11, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")}};
+        screens.list = { { QRectF(0, 0, 1000, 800), QRectF(0, 0, 1000, 800) } };
+        apps.running = { { 11, QStringLiteral("org.example.Editor"), QStringLiteral("Editor") } };
         field->pid = 11;
-        field->setFrame({100, 50, 300, 30});
+        field->setFrame({ 100, 50, 300, 30 });
         field->attributes.insert(AX::value, QString::fromUtf8("Hi \xF0\x9F\x91\x8B there"));
-        field->attributes.insert(AX::selectedTextRange, TextRange{3, 2});
+        field->attributes.insert(AX::selectedTextRange, TextRange { 3, 2 });
         accessibility.focused = field;
         sources.accessibility = &accessibility;
         sources.screens = &screens;
@@ -49,10 +49,10 @@ TEST_F(InspectReportTest, FieldInUtf16UnitsAndBottomLeftFrames)
     EXPECT_TRUE(report.value(QStringLiteral("isField")).toBool());
     EXPECT_EQ(report.value(QStringLiteral("reason")).toString(), QString());
     EXPECT_EQ(report.value(QStringLiteral("textLength")).toInt(), 11);
-    EXPECT_EQ(report.value(QStringLiteral("selection")).toArray(), (QJsonArray{3, 2}));
+    EXPECT_EQ(report.value(QStringLiteral("selection")).toArray(), (QJsonArray { 3, 2 }));
     EXPECT_EQ(report.value(QStringLiteral("selectedText")).toString(), QString::fromUtf8("\xF0\x9F\x91\x8B"));
-    EXPECT_EQ(report.value(QStringLiteral("frame")).toArray(), (QJsonArray{100, 720, 300, 30}));
-    EXPECT_EQ(report.value(QStringLiteral("editorFrame")).toArray(), (QJsonArray{100, 720, 300, 30}));
+    EXPECT_EQ(report.value(QStringLiteral("frame")).toArray(), (QJsonArray { 100, 720, 300, 30 }));
+    EXPECT_EQ(report.value(QStringLiteral("editorFrame")).toArray(), (QJsonArray { 100, 720, 300, 30 }));
     EXPECT_FALSE(report.value(QStringLiteral("isWebContent")).toBool());
     EXPECT_TRUE(report.value(QStringLiteral("offsetUnit")).isNull()); // the fake cannot tell
 }
@@ -61,11 +61,11 @@ TEST_F(InspectReportTest, PasswordFieldShowsNoText)
 {
     field->attributes.insert(AX::subrole, QString(AX::secureTextFieldSubrole));
     field->attributes.insert(AX::value, QStringLiteral("hunter2"));
-    field->attributes.insert(AX::selectedTextRange, TextRange{0, 7});
+    field->attributes.insert(AX::selectedTextRange, TextRange { 0, 7 });
     const QJsonObject report = inspectReport(FocusedField::read(sources));
     EXPECT_FALSE(report.value(QStringLiteral("isField")).toBool());
-    EXPECT_EQ(report.value(QStringLiteral("reason")).toString(),
-              QStringLiteral("The focused element is a password field."));
+    EXPECT_EQ(
+        report.value(QStringLiteral("reason")).toString(), QStringLiteral("The focused element is a password field."));
     EXPECT_TRUE(report.value(QStringLiteral("textLength")).isNull());
     EXPECT_FALSE(QJsonDocument(report).toJson().contains("hunter2"));
     EXPECT_EQ(report.keys().size(), 14);

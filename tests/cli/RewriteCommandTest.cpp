@@ -17,9 +17,9 @@
 
 using namespace quillcraft;
 using test::LoopbackHttpServer;
-using test::ScriptedReply;
 using test::ProgramRun;
 using test::runProgram;
+using test::ScriptedReply;
 
 namespace {
 
@@ -80,7 +80,7 @@ protected:
 
     // Runs the built binary against `origin` (the test server by default).
     ProgramRun run(const QStringList& arguments, const QByteArray& input, std::optional<QUrl> origin = std::nullopt,
-                   const std::function<void()>& inChild = {})
+        const std::function<void()>& inChild = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), origin.value_or(m_server.origin()).toString());
@@ -88,7 +88,8 @@ protected:
         options.input = input;
         options.environment = environment;
         options.inChild = inChild;
-        return runProgram(QStringLiteral(QUILLCRAFT_BINARY), QStringList{QStringLiteral("rewrite")} + arguments, options);
+        return runProgram(
+            QStringLiteral(QUILLCRAFT_BINARY), QStringList { QStringLiteral("rewrite") } + arguments, options);
     }
 
     // Runs the binary on a terminal while the server sends `first`, and `rest`
@@ -122,11 +123,12 @@ TEST_F(RewriteCommandTest, PrintsOnlyTheFinalTextWhenPiped)
     file.write("Ça va?\n");
     file.close();
     m_server.enqueue(ScriptedReply(200).send(twoWords));
-    const ProgramRun piped = run({QStringLiteral("--mode"), QStringLiteral("shorten"), QStringLiteral("--custom-tones"),
-                               QStringLiteral("--tone"), QStringLiteral(" Pirate "), QStringLiteral("--tone"),
-                               QStringLiteral("Calm"), QStringLiteral("--role"), QStringLiteral("Teacher"),
-                               QStringLiteral("--language"), QStringLiteral("German"), file.fileName()},
-                              "");
+    const ProgramRun piped
+        = run({ QStringLiteral("--mode"), QStringLiteral("shorten"), QStringLiteral("--custom-tones"),
+                  QStringLiteral("--tone"), QStringLiteral(" Pirate "), QStringLiteral("--tone"),
+                  QStringLiteral("Calm"), QStringLiteral("--role"), QStringLiteral("Teacher"),
+                  QStringLiteral("--language"), QStringLiteral("German"), file.fileName() },
+            "");
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.outBytes, "Hello world\n");
     EXPECT_EQ(piped.errBytes, "");
@@ -136,7 +138,7 @@ TEST_F(RewriteCommandTest, PrintsOnlyTheFinalTextWhenPiped)
     EXPECT_EQ(body[QStringLiteral("prompt")], QString::fromUtf8("Ça va?\n"));
     EXPECT_EQ(body[QStringLiteral("language")], QStringLiteral("German"));
     EXPECT_EQ(body[QStringLiteral("role")], QStringLiteral("Teacher"));
-    EXPECT_EQ(body[QStringLiteral("tone")], (QJsonArray{QStringLiteral("Pirate"), QStringLiteral("Calm")}));
+    EXPECT_EQ(body[QStringLiteral("tone")], (QJsonArray { QStringLiteral("Pirate"), QStringLiteral("Calm") }));
     EXPECT_EQ(body[QStringLiteral("toneSource")], QStringLiteral("custom"));
     EXPECT_EQ(body[QStringLiteral("lengthPreset")], QStringLiteral("shorter"));
 }
@@ -148,19 +150,19 @@ TEST_F(RewriteCommandTest, EachFailureHasItsExitStatus)
         int status;
         const char* message;
     } cases[] = {
-        {ScriptedReply(500).send("oops"), 4, "The rewrite failed. Try again."},
+        { ScriptedReply(500).send("oops"), 4, "The rewrite failed. Try again." },
         // Qt reports a connection closed inside a chunked body either as an error or as the
         // end of a stream that never finished; both are server failures.
-        {ScriptedReply(200).chunked().send(twoWords.left(40)).pause(20).drop(), 4, nullptr},
-        {ScriptedReply(413), 5, "That selection is too long."},
-        {ScriptedReply(429).send("Slow down."), 6, "Slow down."},
+        { ScriptedReply(200).chunked().send(twoWords.left(40)).pause(20).drop(), 4, nullptr },
+        { ScriptedReply(413), 5, "That selection is too long." },
+        { ScriptedReply(429).send("Slow down."), 6, "Slow down." },
         // The service's words cannot drive the terminal.
-        {ScriptedReply(200).send("data: {\"type\":\"error\",\"errorText\":\"Busy\\u001b[2J now.\"}\n"), 4,
-         "Busy[2J now."},
-        {ScriptedReply(429).send(R"({"error":"login_required"})"), 7,
-         "You used today's 10 guest rewrites. Sign in free for 40 a day."},
-        {ScriptedReply(429).send(R"({"error":"daily_limit_exceeded"})"), 8,
-         "You used today's free rewrites. Pro is unlimited."},
+        { ScriptedReply(200).send("data: {\"type\":\"error\",\"errorText\":\"Busy\\u001b[2J now.\"}\n"), 4,
+            "Busy[2J now." },
+        { ScriptedReply(429).send(R"({"error":"login_required"})"), 7,
+            "You used today's 10 guest rewrites. Sign in free for 40 a day." },
+        { ScriptedReply(429).send(R"({"error":"daily_limit_exceeded"})"), 8,
+            "You used today's free rewrites. Pro is unlimited." },
     };
     for (const auto& c : cases) {
         m_server.enqueue(c.reply);
@@ -172,8 +174,8 @@ TEST_F(RewriteCommandTest, EachFailureHasItsExitStatus)
             EXPECT_EQ(outcome.errBytes, QByteArray("quillcraft: ") + c.message + "\n");
         } else {
             EXPECT_THAT(outcome.errBytes.toStdString(),
-                        testing::AnyOf("quillcraft: The rewrite failed. Try again.\n",
-                                       "quillcraft: The rewrite stopped early. Try again.\n"));
+                testing::AnyOf("quillcraft: The rewrite failed. Try again.\n",
+                    "quillcraft: The rewrite stopped early. Try again.\n"));
         }
     }
 
@@ -189,13 +191,13 @@ TEST_F(RewriteCommandTest, BadUsageAndBadInputSendNothing)
     for (int i = 0; i < 16; ++i)
         sixteen << QStringLiteral("--tone") << QStringLiteral("T%1").arg(i);
     const QList<QStringList> usage = {
-        {QStringLiteral("--frobnicate")},
-        {QStringLiteral("--mode"), QStringLiteral("Fix grammar")},
-        {QStringLiteral("--tone"), QStringLiteral("Pirate")},
-        {QStringLiteral("--custom-tones"), QStringLiteral("--tone"), longName},
-        QStringList{QStringLiteral("--custom-tones")} + sixteen,
-        {QStringLiteral("--role"), QStringLiteral("Pirate")},
-        {QStringLiteral("a.txt"), QStringLiteral("b.txt")},
+        { QStringLiteral("--frobnicate") },
+        { QStringLiteral("--mode"), QStringLiteral("Fix grammar") },
+        { QStringLiteral("--tone"), QStringLiteral("Pirate") },
+        { QStringLiteral("--custom-tones"), QStringLiteral("--tone"), longName },
+        QStringList { QStringLiteral("--custom-tones") } + sixteen,
+        { QStringLiteral("--role"), QStringLiteral("Pirate") },
+        { QStringLiteral("a.txt"), QStringLiteral("b.txt") },
     };
     for (const QStringList& arguments : usage) {
         const ProgramRun outcome = run(arguments, "Some text.");
@@ -203,12 +205,12 @@ TEST_F(RewriteCommandTest, BadUsageAndBadInputSendNothing)
         EXPECT_EQ(outcome.errBytes.count('\n'), 1);
         EXPECT_TRUE(outcome.errBytes.startsWith("quillcraft: "));
     }
-    for (const QByteArray& input : {QByteArray(" \n\t\n"), QByteArray("caf\xe9")})
+    for (const QByteArray& input : { QByteArray(" \n\t\n"), QByteArray("caf\xe9") })
         EXPECT_EQ(run({}, input).status, 1);
-    EXPECT_EQ(run({QStringLiteral("/no/such/file")}, "").status, 1);
+    EXPECT_EQ(run({ QStringLiteral("/no/such/file") }, "").status, 1);
     EXPECT_TRUE(m_server.requests().isEmpty());
 
-    const ProgramRun help = run({QStringLiteral("--help")}, "");
+    const ProgramRun help = run({ QStringLiteral("--help") }, "");
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.outBytes.contains("Exit status"));
 }

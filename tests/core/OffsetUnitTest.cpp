@@ -16,9 +16,9 @@ TEST(OffsetUnitTest, DetectsTheUnitFromTheCharacterCount)
 {
     ASSERT_EQ(wave.size(), 11);
     EXPECT_EQ(codePointCount(wave), 10);
-    EXPECT_EQ(detect(11, wave), OffsetUnit::utf16);     // Qt
+    EXPECT_EQ(detect(11, wave), OffsetUnit::utf16); // Qt
     EXPECT_EQ(detect(10, wave), OffsetUnit::codePoint); // GTK
-    EXPECT_EQ(detect(12, wave), std::nullopt);          // text changed in between
+    EXPECT_EQ(detect(12, wave), std::nullopt); // text changed in between
     EXPECT_EQ(detect(5, QStringLiteral("plain")), std::nullopt);
     EXPECT_EQ(detect(0, QString()), std::nullopt);
 }

@@ -135,8 +135,8 @@ TargetApp::~TargetApp()
 
 bool TargetApp::start(int timeoutMs)
 {
-    const QString program = m_impl->toolkit == Toolkit::qt ? QStringLiteral(QUILLCRAFT_QT_TARGET)
-                                                           : QStringLiteral(QUILLCRAFT_GTK_TARGET);
+    const QString program
+        = m_impl->toolkit == Toolkit::qt ? QStringLiteral(QUILLCRAFT_QT_TARGET) : QStringLiteral(QUILLCRAFT_GTK_TARGET);
     m_impl->process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_impl->process.start(program, m_impl->arguments);
     if (!m_impl->process.waitForStarted(timeoutMs))
@@ -144,7 +144,7 @@ bool TargetApp::start(int timeoutMs)
     // Up when every named field is on the bus and the window shows on screen.
     return test::waitUntil(
         [this] {
-            for (const QString& name : {lineField, textArea, passwordField, disabledField}) {
+            for (const QString& name : { lineField, textArea, passwordField, disabledField }) {
                 Ref found = m_impl->element(name);
                 if (!found || !hasState(found.get(), ATSPI_STATE_SHOWING))
                     return false;
@@ -222,9 +222,8 @@ ElementRef TargetApp::element(const QString& name) const
 
 bool TargetApp::focus(const QString& name, int timeoutMs)
 {
-    xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("windowactivate"),
-                QStringLiteral("--sync")});
+    xdotool({ QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+        QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("windowactivate"), QStringLiteral("--sync") });
     const auto visible = visibleRect(name);
     if (!visible || visible->isEmpty())
         return false;
@@ -237,26 +236,25 @@ bool xdotool(const QStringList& arguments)
 {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
-           && process.exitCode() == 0;
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 bool clickAt(QPoint screenPoint)
 {
     // No --sync: it waits for a motion that never comes when the pointer is
     // already there. The server handles the move before the click anyway.
-    return xdotool({QStringLiteral("mousemove"), QString::number(screenPoint.x()),
-                       QString::number(screenPoint.y()), QStringLiteral("click"), QStringLiteral("1")});
+    return xdotool({ QStringLiteral("mousemove"), QString::number(screenPoint.x()), QString::number(screenPoint.y()),
+        QStringLiteral("click"), QStringLiteral("1") });
 }
 
 bool typeText(const QString& text)
 {
-    return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+    return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text });
 }
 
 bool pressKeys(const QString& keys)
 {
-    return xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+    return xdotool({ QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys });
 }
 
 } // namespace quillcraft::e2e

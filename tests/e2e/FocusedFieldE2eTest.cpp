@@ -3,9 +3,9 @@
 
 #include "E2eSupport.h"
 #include "Wait.h"
-#include "cli/InspectCommand.h"
 #include "assistant/FocusedField.h"
 #include "assistant/writeback/FieldWriter.h"
+#include "cli/InspectCommand.h"
 #include "core/SystemClock.h"
 #include "platform/Accessibility.h"
 #include "platform/linux/LinuxSystem.h"
@@ -51,7 +51,7 @@ public:
     {
     }
     bool isAvailable() const override { return true; }
-    void setMessagingTimeout(std::chrono::milliseconds) override {}
+    void setMessagingTimeout(std::chrono::milliseconds) override { }
     ElementRef focusedElement() override { return m_element; }
     AXError enableAccessibility(qint64) override { return AXError::success; }
 
@@ -92,8 +92,7 @@ protected:
     }
 
     // Runs the event loop until the writer reports; absent when it does not in time.
-    template <typename Result, typename Start>
-    std::optional<Result> await(Start start)
+    template <typename Result, typename Start> std::optional<Result> await(Start start)
     {
         // Shared: a report after the time limit must not land in a dead frame.
         auto result = std::make_shared<std::optional<Result>>();
@@ -115,10 +114,10 @@ protected:
 
     bool isQt() const { return GetParam() == Toolkit::qt; }
 
-    TargetApp target{GetParam(), {QStringLiteral("--line"), waveText}};
+    TargetApp target { GetParam(), { QStringLiteral("--line"), waveText } };
     std::unique_ptr<LinuxSystem> system;
     SystemClock clock;
-    FieldWriter writer{clock};
+    FieldWriter writer { clock };
 };
 
 } // namespace
@@ -133,8 +132,9 @@ TEST_P(FocusedFieldE2eTest, LineFieldSnapshotCountsUtf16AfterAnEmoji)
         ASSERT_TRUE(pressKeys(QStringLiteral("Left")));
     ASSERT_TRUE(waitUntil([&] {
         field = field->refreshed();
-        return field && field->selection() == TextRange{6, 0};
-    })) << "selection " << field->selection().location << "+" << field->selection().length;
+        return field && field->selection() == TextRange { 6, 0 };
+    })) << "selection "
+        << field->selection().location << "+" << field->selection().length;
 
     EXPECT_EQ(field->text(), waveText);
     EXPECT_EQ(field->pid(), target.pid());
@@ -147,10 +147,10 @@ TEST_P(FocusedFieldE2eTest, LineFieldSnapshotCountsUtf16AfterAnEmoji)
     EXPECT_FALSE(field->isWebContent());
 
     // Selecting the emoji by UTF-16 range reads back the same range and text.
-    ASSERT_EQ(select(*field, {3, 2}), true);
+    ASSERT_EQ(select(*field, { 3, 2 }), true);
     const auto fresh = field->refreshed();
     ASSERT_TRUE(fresh);
-    EXPECT_EQ(fresh->selection(), (TextRange{3, 2}));
+    EXPECT_EQ(fresh->selection(), (TextRange { 3, 2 }));
     EXPECT_EQ(fresh->selectedText(), QString::fromUtf8("\xF0\x9F\x91\x8B"));
     EXPECT_TRUE(field->isSameField(FocusedField::current(sources())));
 }
@@ -184,12 +184,12 @@ TEST_P(FocusedFieldE2eTest, BoundsOfTextScrolledOutOfViewAreAbsentButRawBoundsAr
     ASSERT_GE(first, 0);
     ASSERT_GT(last, 0);
 
-    const auto shown = field->bounds({first, 6});
+    const auto shown = field->bounds({ first, 6 });
     ASSERT_TRUE(shown);
     EXPECT_TRUE(containsRect(field->visibleFrame().adjusted(-4, -2, 2, 2), *shown));
 
-    EXPECT_EQ(field->bounds({last, 7}), std::nullopt);
-    const auto raw = field->rawBounds({last, 7});
+    EXPECT_EQ(field->bounds({ last, 7 }), std::nullopt);
+    const auto raw = field->rawBounds({ last, 7 });
     ASSERT_TRUE(raw);
     EXPECT_GT(raw->width(), 0);
     // Below the visible part: lower on screen means a smaller y here.
@@ -222,20 +222,20 @@ TEST_P(FocusedFieldE2eTest, WriteReplacesAndConfirms)
     ASSERT_TRUE(field);
     // "there" becomes "wörld 🌍": an emoji and a non-ASCII letter in the replacement.
     const QString replacement = QString::fromUtf8("w\xC3\xB6rld ") + globe;
-    EXPECT_EQ(write(*field, {6, 5, replacement}), FieldWriter::WriteResult::written);
+    EXPECT_EQ(write(*field, { 6, 5, replacement }), FieldWriter::WriteResult::written);
     const QString expected = QString::fromUtf8("Hi \xF0\x9F\x91\x8B ") + replacement;
     EXPECT_EQ(target.text(lineField), expected);
 
     // A deletion right after the emoji, in the fresh text.
     field = field->refreshed();
     ASSERT_TRUE(field);
-    EXPECT_EQ(write(*field, {5, 1, QString()}), FieldWriter::WriteResult::written);
+    EXPECT_EQ(write(*field, { 5, 1, QString() }), FieldWriter::WriteResult::written);
     EXPECT_EQ(target.text(lineField), QString::fromUtf8("Hi \xF0\x9F\x91\x8Bw\xC3\xB6rld ") + globe);
 
     // And in the text area.
     const auto area = focusField(textArea);
     ASSERT_TRUE(area);
-    EXPECT_EQ(write(*area, {0, 6, QStringLiteral("First line")}), FieldWriter::WriteResult::written);
+    EXPECT_EQ(write(*area, { 0, 6, QStringLiteral("First line") }), FieldWriter::WriteResult::written);
     EXPECT_TRUE(target.text(textArea)->startsWith(QStringLiteral("First line of the text area.\nLine 2")));
 }
 
@@ -248,12 +248,12 @@ TEST_P(FocusedFieldE2eTest, WriteIsStaleWhenTheTextChangedFirst)
     ASSERT_TRUE(waitUntil([&] { return target.text(lineField) == waveText + QLatin1Char('!'); }));
     EXPECT_TRUE(before->isSameField(FocusedField::current(sources())));
 
-    EXPECT_EQ(write(*before, {6, 5, QStringLiteral("world")}), FieldWriter::WriteResult::stale);
+    EXPECT_EQ(write(*before, { 6, 5, QStringLiteral("world") }), FieldWriter::WriteResult::stale);
     EXPECT_EQ(target.text(lineField), waveText + QLatin1Char('!'));
     // The caret stays where the user typed, with nothing selected for the next key to replace.
     const auto after = FocusedField::current(sources());
     ASSERT_TRUE(after);
-    EXPECT_EQ(after->selection(), (TextRange{12, 0}));
+    EXPECT_EQ(after->selection(), (TextRange { 12, 0 }));
 }
 
 TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
@@ -263,20 +263,20 @@ TEST_P(FocusedFieldE2eTest, InspectPrintsTheFocusedField)
     // The key has reached the field before the other process looks.
     ASSERT_TRUE(waitUntil([&] {
         const auto field = FocusedField::current(sources());
-        return field && field->selection() == TextRange{11, 0};
+        return field && field->selection() == TextRange { 11, 0 };
     }));
     QProcess inspect;
-    inspect.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect")});
+    inspect.start(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("inspect") });
     ASSERT_TRUE(inspect.waitForFinished(20000));
     EXPECT_EQ(inspect.exitCode(), 0) << inspect.readAllStandardError().toStdString();
     const QJsonObject report = QJsonDocument::fromJson(inspect.readAllStandardOutput()).object();
     EXPECT_EQ(report.value(QStringLiteral("isField")).toBool(), true);
     EXPECT_EQ(report.value(QStringLiteral("pid")).toInteger(), target.pid());
     EXPECT_EQ(report.value(QStringLiteral("textLength")).toInt(), 11);
-    EXPECT_EQ(report.value(QStringLiteral("selection")).toArray(), (QJsonArray{11, 0}));
+    EXPECT_EQ(report.value(QStringLiteral("selection")).toArray(), (QJsonArray { 11, 0 }));
     EXPECT_EQ(report.value(QStringLiteral("role")).toString(), QStringLiteral("AXTextField"));
     EXPECT_EQ(report.value(QStringLiteral("offsetUnit")).toString(),
-              isQt() ? QStringLiteral("utf16") : QStringLiteral("codepoint"));
+        isQt() ? QStringLiteral("utf16") : QStringLiteral("codepoint"));
     EXPECT_EQ(report.value(QStringLiteral("reason")).toString(), QString());
 }
 
@@ -284,13 +284,18 @@ TEST_P(FocusedFieldE2eTest, InspectWatchPrintsALinePerChange)
 {
     ASSERT_TRUE(focusField(lineField));
     QProcess inspect;
-    inspect.start(QStringLiteral(QUILLCRAFT_BINARY), {QStringLiteral("inspect"), QStringLiteral("--watch")});
+    inspect.start(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("inspect"), QStringLiteral("--watch") });
     QList<QJsonObject> lines;
     const auto readLines = [&] {
         while (inspect.canReadLine())
             lines << QJsonDocument::fromJson(inspect.readLine()).object();
     };
-    ASSERT_TRUE(waitUntil([&] { readLines(); return !lines.isEmpty(); }, 20000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            readLines();
+            return !lines.isEmpty();
+        },
+        20000));
     EXPECT_EQ(lines.first().value(QStringLiteral("role")).toString(), QStringLiteral("AXTextField"));
 
     ASSERT_TRUE(target.focus(textArea));
@@ -324,6 +329,4 @@ TEST_P(FocusedFieldE2eTest, FrozenApplicationCostsHalfASecondNotFifteen)
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FocusedFieldE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
-                         [](const testing::TestParamInfo<Toolkit>& param) {
-                             return toolkitName(param.param).toStdString();
-                         });
+    [](const testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });

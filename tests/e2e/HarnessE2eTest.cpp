@@ -8,14 +8,14 @@
 
 using namespace quillcraft::e2e;
 
-class HarnessE2eTest : public testing::TestWithParam<Toolkit> {};
+class HarnessE2eTest : public testing::TestWithParam<Toolkit> { };
 
 TEST_P(HarnessE2eTest, TargetExposesItsFieldsAndTakesFocusByClick)
 {
-    TargetApp target(GetParam(), {QStringLiteral("--line"), QStringLiteral("Start text")});
+    TargetApp target(GetParam(), { QStringLiteral("--line"), QStringLiteral("Start text") });
     ASSERT_TRUE(target.start());
     EXPECT_EQ(target.text(lineField), QStringLiteral("Start text"));
-    for (const QString& name : {lineField, textArea}) {
+    for (const QString& name : { lineField, textArea }) {
         ASSERT_TRUE(target.focus(name)) << name.toStdString();
         EXPECT_TRUE(target.isFocused(name));
     }
@@ -28,6 +28,4 @@ TEST_P(HarnessE2eTest, TargetExposesItsFieldsAndTakesFocusByClick)
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, HarnessE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
-                         [](const testing::TestParamInfo<Toolkit>& param) {
-                             return toolkitName(param.param).toStdString();
-                         });
+    [](const testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });

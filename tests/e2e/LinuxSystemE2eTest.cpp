@@ -23,8 +23,7 @@ namespace {
 bool setAccessibilityEnabled(bool enabled)
 {
     QDBusMessage set = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Set"));
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
     set << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
         << QVariant::fromValue(QDBusVariant(enabled));
     return QDBusConnection::sessionBus().call(set).type() == QDBusMessage::ReplyMessage;

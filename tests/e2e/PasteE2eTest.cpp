@@ -6,11 +6,11 @@
 #include "MovedKey.h"
 #include "Wait.h"
 
+#include "assistant/writeback/Paste.h"
+#include "core/SystemClock.h"
 #include "platform/AX.h"
 #include "platform/Accessibility.h"
 #include "platform/KeySynthesizer.h"
-#include "assistant/writeback/Paste.h"
-#include "core/SystemClock.h"
 #include "platform/linux/LinuxSystem.h"
 
 #include <QClipboard>
@@ -38,12 +38,12 @@ class HeldKey final {
 public:
     explicit HeldKey(QString key)
         : m_key(std::move(key))
-        , m_down(xdotool({QStringLiteral("keydown"), m_key}))
+        , m_down(xdotool({ QStringLiteral("keydown"), m_key }))
     {
     }
     ~HeldKey() { release(); }
     bool isDown() const { return m_down; }
-    bool release() { return !std::exchange(m_down, false) || xdotool({QStringLiteral("keyup"), m_key}); }
+    bool release() { return !std::exchange(m_down, false) || xdotool({ QStringLiteral("keyup"), m_key }); }
 
 private:
     QString m_key;
@@ -103,23 +103,24 @@ protected:
     std::optional<Paste::Result> place(const TextEdit& edit, const QString& snapshot = original)
     {
         std::optional<Paste::Result> result;
-        paste.replaceSelection(edit, Paste::Field{field, target.pid(), snapshot},
-                               [&](Paste::Result r) { result = r; });
+        paste.replaceSelection(
+            edit, Paste::Field { field, target.pid(), snapshot }, [&](Paste::Result r) { result = r; });
         waitUntil([&] { return result.has_value(); }, 10000);
         return result;
     }
 
-    TargetApp target{GetParam(), {QStringLiteral("--line"), original}};
+    TargetApp target { GetParam(), { QStringLiteral("--line"), original } };
     std::unique_ptr<LinuxSystem> system = createLinuxSystem();
     SystemClock clock;
-    Paste paste{system->accessibility(), system->frontmostApp(), system->clipboard(), system->keySynthesizer(), clock};
+    Paste paste { system->accessibility(), system->frontmostApp(), system->clipboard(), system->keySynthesizer(),
+        clock };
     ElementRef field;
 };
 
 TEST_P(PasteE2eTest, ReplacementIsPastedAndTheClipboardPutBack)
 {
-    ASSERT_TRUE(select({0, 5}));
-    EXPECT_EQ(place({0, 5, QStringLiteral("They're")}), Paste::Result::pasted);
+    ASSERT_TRUE(select({ 0, 5 }));
+    EXPECT_EQ(place({ 0, 5, QStringLiteral("They're") }), Paste::Result::pasted);
     EXPECT_EQ(target.text(lineField), QStringLiteral("They're going home 😀 now."));
 
     EXPECT_TRUE(waitUntil([] {
@@ -132,34 +133,34 @@ TEST_P(PasteE2eTest, ReplacementIsPastedAndTheClipboardPutBack)
 TEST_P(PasteE2eTest, DeletionUsesBackSpaceAndLeavesTheClipboardAlone)
 {
     // " 😀" after "home": three UTF-16 units, one of them half an emoji.
-    ASSERT_TRUE(select({16, 3}));
-    EXPECT_EQ(place({16, 3, QString()}), Paste::Result::pasted);
+    ASSERT_TRUE(select({ 16, 3 }));
+    EXPECT_EQ(place({ 16, 3, QString() }), Paste::Result::pasted);
     EXPECT_EQ(target.text(lineField), QStringLiteral("Their going home now."));
     EXPECT_TRUE(QGuiApplication::clipboard()->ownsClipboard()) << "the clipboard was never taken";
 }
 
 TEST_P(PasteE2eTest, MovedSelectionOrFocusIsRefusedWithoutTyping)
 {
-    ASSERT_TRUE(select({6, 3}));
-    EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::changed);
+    ASSERT_TRUE(select({ 6, 3 }));
+    EXPECT_EQ(place({ 6, 5, QStringLiteral("are") }), Paste::Result::changed);
 
-    ASSERT_TRUE(select({6, 5}));
+    ASSERT_TRUE(select({ 6, 5 }));
     ASSERT_TRUE(target.focus(textArea));
-    EXPECT_EQ(place({6, 5, QStringLiteral("are")}), Paste::Result::notFocused);
+    EXPECT_EQ(place({ 6, 5, QStringLiteral("are") }), Paste::Result::notFocused);
     EXPECT_EQ(target.text(lineField), original);
     EXPECT_TRUE(QGuiApplication::clipboard()->ownsClipboard());
 }
 
 TEST_P(PasteE2eTest, HeldModifierDelaysTheKeystrokeUntilReleased)
 {
-    ASSERT_TRUE(select({0, 5}));
+    ASSERT_TRUE(select({ 0, 5 }));
     HeldKey shift(QStringLiteral("shift"));
     ASSERT_TRUE(shift.isDown());
     WatchedKeys keys(system->keySynthesizer());
-    Paste watched{system->accessibility(), system->frontmostApp(), system->clipboard(), keys, clock};
+    Paste watched { system->accessibility(), system->frontmostApp(), system->clipboard(), keys, clock };
     std::optional<Paste::Result> result;
-    watched.replaceSelection({0, 5, QStringLiteral("They're")}, Paste::Field{field, target.pid(), original},
-                             [&](Paste::Result r) { result = r; });
+    watched.replaceSelection({ 0, 5, QStringLiteral("They're") }, Paste::Field { field, target.pid(), original },
+        [&](Paste::Result r) { result = r; });
     // Released as soon as the paste has seen Shift held, well inside the time it waits.
     ASSERT_TRUE(waitUntil([&] { return keys.heldAnswers > 0 || result.has_value(); }));
     EXPECT_FALSE(result.has_value()) << "Shift+Control+V would be another shortcut";
@@ -174,19 +175,17 @@ TEST_P(PasteE2eTest, HeldModifierDelaysTheKeystrokeUntilReleased)
 TEST_P(PasteE2eTest, ControlVFollowsTheVKeyToAnotherKeyCode)
 {
     // A paste first, so that a key map cached on the way is from before the change.
-    ASSERT_TRUE(select({0, 5}));
-    ASSERT_EQ(place({0, 5, QStringLiteral("They're")}), Paste::Result::pasted);
+    ASSERT_TRUE(select({ 0, 5 }));
+    ASSERT_EQ(place({ 0, 5, QStringLiteral("They're") }), Paste::Result::pasted);
     const QString fixed = QStringLiteral("They're going home 😀 now.");
     ASSERT_EQ(target.text(lineField), fixed);
 
     MovedKey moved(XK_v, XK_V);
     ASSERT_TRUE(moved.isMoved()) << "the keyboard mapping has no free key code";
-    ASSERT_TRUE(select({8, 5}));
-    EXPECT_EQ(place({8, 5, QStringLiteral("heading")}, fixed), Paste::Result::pasted);
+    ASSERT_TRUE(select({ 8, 5 }));
+    EXPECT_EQ(place({ 8, 5, QStringLiteral("heading") }, fixed), Paste::Result::pasted);
     EXPECT_EQ(target.text(lineField), QStringLiteral("They're heading home 😀 now."));
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, PasteE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
-                         [](const testing::TestParamInfo<Toolkit>& param) {
-                             return toolkitName(param.param).toStdString();
-                         });
+    [](const testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });

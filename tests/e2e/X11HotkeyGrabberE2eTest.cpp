@@ -11,9 +11,7 @@
 
 #include <QProcess>
 
-
 #include <gtest/gtest.h>
-
 
 // Last: Xlib's macros (None, Bool, ...) would break the headers above.
 #include <X11/Xlib.h>
@@ -28,7 +26,7 @@ namespace {
 
 bool xdotoolKey(const QString& keys)
 {
-    return xdotool({QStringLiteral("key"), keys});
+    return xdotool({ QStringLiteral("key"), keys });
 }
 
 // Another X client, with a connection of its own.
@@ -47,17 +45,14 @@ public:
     OtherClient& operator=(const OtherClient&) = delete;
 
     // Grabs Control+Alt+R with these extra lock modifiers; false when refused.
-    bool grab(unsigned int lockModifiers)
-    {
-        return grabKeycode(XKeysymToKeycode(m_display, XK_r), lockModifiers);
-    }
+    bool grab(unsigned int lockModifiers) { return grabKeycode(XKeysymToKeycode(m_display, XK_r), lockModifiers); }
     // The same on this key code.
     bool grabKeycode(KeyCode keycode, unsigned int lockModifiers)
     {
         m_failed = false;
         XErrorHandler previous = XSetErrorHandler(&OtherClient::onError);
         XGrabKey(m_display, keycode, ControlMask | Mod1Mask | lockModifiers, DefaultRootWindow(m_display), False,
-                 GrabModeAsync, GrabModeAsync);
+            GrabModeAsync, GrabModeAsync);
         XSync(m_display, False);
         XSetErrorHandler(previous);
         return !m_failed;
@@ -97,7 +92,7 @@ bool pressUntilDelivered(const QString& keys, const int& presses)
 
 TEST(X11HotkeyGrabberE2eTest, ShortcutReachesUsWhileATargetHasTheFocus)
 {
-    TargetApp target(Toolkit::qt, {QStringLiteral("--line"), QStringLiteral("Hello")});
+    TargetApp target(Toolkit::qt, { QStringLiteral("--line"), QStringLiteral("Hello") });
     ASSERT_TRUE(target.start());
     ASSERT_TRUE(target.focus(lineField));
 
@@ -174,7 +169,7 @@ namespace {
 bool setLayout(const QString& layout)
 {
     QProcess process;
-    process.start(QStringLiteral("setxkbmap"), {layout});
+    process.start(QStringLiteral("setxkbmap"), { layout });
     return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
@@ -186,7 +181,7 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsALayoutSwitch)
     X11HotkeyGrabber grabber;
     int presses = 0;
     QObject::connect(&grabber, &HotkeyGrabber::pressed, [&](quint32 id) { presses += id == 7 ? 1 : 0; });
-    ASSERT_TRUE(grabber.grab(7, KeyCombination{Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier}));
+    ASSERT_TRUE(grabber.grab(7, KeyCombination { Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier }));
     ASSERT_TRUE(setLayout(QStringLiteral("fr")));
     struct Restore {
         ~Restore() { setLayout(QStringLiteral("us")); }

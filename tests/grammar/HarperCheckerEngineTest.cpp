@@ -4,7 +4,6 @@
 
 #include "Wait.h"
 
-
 #include <gtest/gtest.h>
 
 #include <memory>

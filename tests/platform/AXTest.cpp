@@ -10,7 +10,7 @@ namespace {
 
 ScreenGeometry screen(QRectF frame)
 {
-    return {frame, frame};
+    return { frame, frame };
 }
 
 } // namespace
@@ -18,7 +18,7 @@ ScreenGeometry screen(QRectF frame)
 TEST(AXTest, CocoaRectFlipsAgainstThePrimaryScreen)
 {
     // The second screen sits above the primary one; only the primary's height counts.
-    const QList<ScreenGeometry> screens{screen({0, 1080, 1280, 1024}), screen({0, 0, 1920, 1080})};
+    const QList<ScreenGeometry> screens { screen({ 0, 1080, 1280, 1024 }), screen({ 0, 0, 1920, 1080 }) };
     EXPECT_EQ(AX::cocoaRect(QRectF(10, 20, 300, 40), screens), QRectF(10, 1020, 300, 40));
     // Zero height maps to H - y; the flip is its own inverse.
     EXPECT_EQ(AX::cocoaRect(QRectF(5, 100, 0, 0), screens), QRectF(5, 980, 0, 0));
@@ -28,9 +28,9 @@ TEST(AXTest, CocoaRectFlipsAgainstThePrimaryScreen)
 
 TEST(AXTest, CocoaRectWithoutAScreenAtTheOriginUsesZero)
 {
-    const QList<ScreenGeometry> screens{screen({1920, 0, 1280, 1024})};
+    const QList<ScreenGeometry> screens { screen({ 1920, 0, 1280, 1024 }) };
     EXPECT_EQ(AX::cocoaRect(QRectF(10, 20, 300, 40), screens), QRectF(10, -60, 300, 40));
-    EXPECT_EQ(AX::cocoaRect(QRectF(10, 20, 300, 40), QList<ScreenGeometry>{}), QRectF(10, -60, 300, 40));
+    EXPECT_EQ(AX::cocoaRect(QRectF(10, 20, 300, 40), QList<ScreenGeometry> {}), QRectF(10, -60, 300, 40));
 }
 
 TEST(AXTest, ReadersReturnAbsentForMissingOrMistypedValues)
@@ -55,7 +55,7 @@ TEST(AXTest, ReadersReturnAbsentForMissingOrMistypedValues)
 TEST(AXTest, FrameNeedsPositionAndSizeAndIsConverted)
 {
     FakeScreens screens;
-    screens.list = {screen({0, 0, 1000, 800})};
+    screens.list = { screen({ 0, 0, 1000, 800 }) };
     auto element = FakeElement::make();
     element->attributes.insert(AX::position, QPointF(100, 50));
     EXPECT_EQ(AX::frame(*element, screens), std::nullopt);
@@ -65,6 +65,6 @@ TEST(AXTest, FrameNeedsPositionAndSizeAndIsConverted)
     EXPECT_EQ(AX::frame(*element, screens), QRectF(100, 720, 200, 30));
 
     element->boundsForRange = [](TextRange r) { return QRectF(r.location, 10, r.length, 20); };
-    EXPECT_EQ(AX::rect(*element, AX::boundsForRange, TextRange{3, 4}, screens), QRectF(3, 770, 4, 20));
+    EXPECT_EQ(AX::rect(*element, AX::boundsForRange, TextRange { 3, 4 }, screens), QRectF(3, 770, 4, 20));
     EXPECT_EQ(AX::rect(*element, AX::boundsForRange, QStringLiteral("no range"), screens), std::nullopt);
 }

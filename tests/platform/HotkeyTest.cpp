@@ -17,7 +17,7 @@ using namespace quillcraft::test;
 
 namespace {
 
-const KeyCombination escape{Qt::Key_Escape, {}};
+const KeyCombination escape { Qt::Key_Escape, {} };
 
 void runQueued()
 {

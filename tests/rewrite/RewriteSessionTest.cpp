@@ -1,6 +1,6 @@
+#include "rewrite/RewriteSession.h"
 #include "LoopbackHttpServer.h"
 #include "Wait.h"
-#include "rewrite/RewriteSession.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,7 +43,7 @@ protected:
         const QuillcraftClient client(&m_network, origin.isEmpty() ? m_server.origin() : origin);
         auto session = std::make_unique<RewriteSession>(u("Their going home."), client, u("French"));
         QObject::connect(session.get(), &RewriteSession::phaseChanged, session.get(),
-                         [this, s = session.get()] { m_phases << s->phase(); });
+            [this, s = session.get()] { m_phases << s->phase(); });
         return session;
     }
 
@@ -67,10 +67,10 @@ TEST_F(SessionTest, RunStreamsIntoTheRunningPhaseThenFinishes)
                              return session->phase() == Phase::running(u("Their going."));
                          })
                          .send(finishStop));
-    const RewriteAction action{Mode::shorten, {u("Direct")}, Source::preset, u("Writer")};
+    const RewriteAction action { Mode::shorten, { u("Direct") }, Source::preset, u("Writer") };
     // Observers see the value already changed.
-    QObject::connect(session.get(), &RewriteSession::modeChanged, session.get(),
-                     [&] { EXPECT_EQ(session->mode(), Mode::shorten); });
+    QObject::connect(
+        session.get(), &RewriteSession::modeChanged, session.get(), [&] { EXPECT_EQ(session->mode(), Mode::shorten); });
 
     session->run(action);
     EXPECT_EQ(session->mode(), Mode::shorten);
@@ -78,8 +78,9 @@ TEST_F(SessionTest, RunStreamsIntoTheRunningPhaseThenFinishes)
     EXPECT_EQ(session->phase(), Phase::running());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::done; }));
 
-    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(u("Their")), Phase::running(u("Their going.")),
-                                      Phase::done(u("Their going."))}));
+    EXPECT_EQ(m_phases,
+        (QList<Phase> { Phase::running(), Phase::running(u("Their")), Phase::running(u("Their going.")),
+            Phase::done(u("Their going.")) }));
     EXPECT_EQ(resultWhileRunning, std::nullopt);
     EXPECT_EQ(session->result(), u("Their going."));
     const QJsonObject body = QJsonDocument::fromJson(m_server.requests().at(0).body).object();
@@ -101,8 +102,9 @@ TEST_F(SessionTest, AnAbandonedRequestStaysSilentEvenWhenItsReplyIsAlreadyHere)
     session->run(RewriteAction::rewrite());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::done; }));
     test::spin(50);
-    EXPECT_EQ(m_phases, (QList<Phase>{Phase::running(), Phase::running(u("Old")), Phase::running(),
-                                      Phase::running(u("New")), Phase::done(u("New"))}));
+    EXPECT_EQ(m_phases,
+        (QList<Phase> { Phase::running(), Phase::running(u("Old")), Phase::running(), Phase::running(u("New")),
+            Phase::done(u("New")) }));
     EXPECT_EQ(session->lastAction(), RewriteAction::grammar());
 }
 
@@ -118,11 +120,12 @@ TEST_F(SessionTest, CancelEditAndToggleAbandonTheRequest)
     EXPECT_EQ(session->phase(), Phase::running(u("Half")));
     EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 1; }));
 
-    session->setPresets({u("Direct")});
+    session->setPresets({ u("Direct") });
     // The rest is held back until the toggle, so the running phase is seen
     // however late this process gets to read the first piece.
     bool toggled = false;
-    m_server.enqueue(ScriptedReply(200).send(delta("More")).waitFor([&] { return toggled; }).send(delta(" text") + finishStop));
+    m_server.enqueue(
+        ScriptedReply(200).send(delta("More")).waitFor([&] { return toggled; }).send(delta(" text") + finishStop));
     session->run(session->draft());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(u("More")); }));
     session->toggle(u("Casual"));
@@ -130,17 +133,17 @@ TEST_F(SessionTest, CancelEditAndToggleAbandonTheRequest)
     EXPECT_EQ(session->phase(), Phase::choosing());
     EXPECT_EQ(session->lastAction(), std::nullopt);
     EXPECT_EQ(session->mode(), Mode::shorten); // the choices stay
-    EXPECT_EQ(session->presets(), (QStringList{u("Direct"), u("Casual")}));
+    EXPECT_EQ(session->presets(), (QStringList { u("Direct"), u("Casual") }));
     test::spin(100);
     EXPECT_EQ(session->phase(), Phase::choosing());
 
     session->toggle(u("Casual"));
-    EXPECT_EQ(session->presets(), QStringList{u("Direct")});
+    EXPECT_EQ(session->presets(), QStringList { u("Direct") });
     session->setToneSource(Source::custom);
     session->toggle(u("Pirate"));
-    EXPECT_EQ(session->draft(), (RewriteAction{Mode::shorten, {u("Pirate")}, Source::custom, u("Standard")}));
+    EXPECT_EQ(session->draft(), (RewriteAction { Mode::shorten, { u("Pirate") }, Source::custom, u("Standard") }));
     session->setToneSource(Source::preset);
-    EXPECT_EQ(session->selected(), QStringList{u("Direct")});
+    EXPECT_EQ(session->selected(), QStringList { u("Direct") });
 }
 
 TEST_F(SessionTest, FailuresBecomeTheFailedPhase)
@@ -149,7 +152,7 @@ TEST_F(SessionTest, FailuresBecomeTheFailedPhase)
     m_server.enqueue(ScriptedReply(200).chunked().send(delta("Half")).pause(20).drop());
     session->run(RewriteAction::rewrite());
     ASSERT_TRUE(test::waitUntil([&] { return session->phase().kind == Phase::Kind::failed; }));
-    EXPECT_EQ(session->phase(), Phase::failed({RewriteFailure::Kind::server, u("The rewrite failed. Try again.")}));
+    EXPECT_EQ(session->phase(), Phase::failed({ RewriteFailure::Kind::server, u("The rewrite failed. Try again.") }));
 
     m_server.enqueue(ScriptedReply(429).send(R"({"error":"daily_limit_exceeded"})"));
     session->run(RewriteAction::rewrite());

@@ -41,22 +41,22 @@ TEST(WordDiff, MarksOnlyTheChangedWordsWithTheNoteColours)
         // Only the colours: the card's body font stays in charge of everything else.
         EXPECT_EQ(range.format.properties().size(), 2);
     }
-    EXPECT_EQ(parts, (QStringList{QStringLiteral("shall"), QStringLiteral("at last"), QStringLiteral("tomorrow")}));
+    EXPECT_EQ(parts, (QStringList { QStringLiteral("shall"), QStringLiteral("at last"), QStringLiteral("tomorrow") }));
     EXPECT_TRUE(WordDiff::highlighted(newText, QString()).formats.isEmpty());
 }
 
 TEST(WordDiff, MarksChangedWordsAndMergesWhitespaceRuns)
 {
-    EXPECT_EQ(marked(u("I like cats"), u("I love cats")), QStringList{u("love")});
-    EXPECT_EQ(marked(u("The cat sat."), u("The big fat cat sat.")), QStringList{u("big fat")});
-    EXPECT_EQ(marked(u("a b c"), u("x b y")), (QStringList{u("x"), u("y")}));
-    EXPECT_EQ(marked(u("one two"), u("red, blue")), (QStringList{u("red"), u("blue")}));
-    EXPECT_EQ(marked(u("z"), u("red\n\tblue\u00a0green")), QStringList{u("red\n\tblue\u00a0green")});
+    EXPECT_EQ(marked(u("I like cats"), u("I love cats")), QStringList { u("love") });
+    EXPECT_EQ(marked(u("The cat sat."), u("The big fat cat sat.")), QStringList { u("big fat") });
+    EXPECT_EQ(marked(u("a b c"), u("x b y")), (QStringList { u("x"), u("y") }));
+    EXPECT_EQ(marked(u("one two"), u("red, blue")), (QStringList { u("red"), u("blue") }));
+    EXPECT_EQ(marked(u("z"), u("red\n\tblue\u00a0green")), QStringList { u("red\n\tblue\u00a0green") });
     // Ties remove an old word before marking a new one.
-    EXPECT_EQ(marked(u("x y z"), u("z y x")), QStringList{u("y x")});
+    EXPECT_EQ(marked(u("x y z"), u("z y x")), QStringList { u("y x") });
     // Ranges are UTF-16 offsets into the new text; no old words marks all of it.
-    EXPECT_EQ(WordDiff::changedWordRanges(u("hi"), u("😀 hi there")), (QList<TextRange>{{6, 5}}));
-    EXPECT_EQ(WordDiff::changedWordRanges(QString(), u("  Hello brave\nworld!  ")), (QList<TextRange>{{2, 17}}));
+    EXPECT_EQ(WordDiff::changedWordRanges(u("hi"), u("😀 hi there")), (QList<TextRange> { { 6, 5 } }));
+    EXPECT_EQ(WordDiff::changedWordRanges(QString(), u("  Hello brave\nworld!  ")), (QList<TextRange> { { 2, 17 } }));
     EXPECT_TRUE(marked(u("some words"), u(" ... ")).isEmpty());
 }
 
@@ -65,7 +65,7 @@ TEST(WordDiff, CaseAndPunctuationAloneMarkNothing)
     EXPECT_TRUE(marked(u("Hello, World."), u("— hello WORLD! 😀")).isEmpty());
     // Full lower-casing: İ is i with a combining dot, not a bare i.
     EXPECT_TRUE(marked(u("İSTANBUL"), u("i\u0307stanbul")).isEmpty());
-    EXPECT_EQ(marked(u("İSTANBUL"), u("istanbul")), QStringList{u("istanbul")});
+    EXPECT_EQ(marked(u("İSTANBUL"), u("istanbul")), QStringList { u("istanbul") });
     EXPECT_TRUE(marked(u("ΟΔΟΣ"), u("οδος")).isEmpty()); // final sigma
 }
 

@@ -1,6 +1,6 @@
+#include "service/PersistentCookieJar.h"
 #include "LoopbackHttpServer.h"
 #include "Wait.h"
-#include "service/PersistentCookieJar.h"
 #include "service/QuillcraftClient.h"
 #include "service/ServiceNetwork.h"
 
@@ -29,7 +29,7 @@ protected:
         bool over = false;
         auto task = QuillcraftClient(network.manager(), m_server.origin())
                         .rewrite(QStringLiteral("x"), RewriteAction::rewrite(), QStringLiteral("English"), {},
-                                 [&over](const RewriteTask::Outcome&) { over = true; });
+                            [&over](const RewriteTask::Outcome&) { over = true; });
         EXPECT_TRUE(test::waitUntil([&] { return over; }));
         return m_server.requests().last();
     }
@@ -46,15 +46,16 @@ TEST_F(CookieJarTest, KeepsPersistentCookiesAcrossRunsInAPrivateFile)
 {
     {
         ServiceNetwork network(m_path);
-        rewriteThrough(network, ScriptedReply()
-                                    .header("Set-Cookie", "better-auth.session_token=s3cr3t; Max-Age=3600; Path=/; HttpOnly")
-                                    .header("Set-Cookie", "guest=1; Path=/")
-                                    .header("Set-Cookie", "old=1; Expires=Wed, 01 Jan 2020 00:00:00 GMT; Path=/"));
+        rewriteThrough(network,
+            ScriptedReply()
+                .header("Set-Cookie", "better-auth.session_token=s3cr3t; Max-Age=3600; Path=/; HttpOnly")
+                .header("Set-Cookie", "guest=1; Path=/")
+                .header("Set-Cookie", "old=1; Expires=Wed, 01 Jan 2020 00:00:00 GMT; Path=/"));
     }
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(QFile::encodeName(m_path).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
-    EXPECT_EQ(files(), QStringList{QStringLiteral("cookies.json")}); // no temporary left behind
+    EXPECT_EQ(files(), QStringList { QStringLiteral("cookies.json") }); // no temporary left behind
 
     // The next run sends the persistent cookie only, not the session one.
     ServiceNetwork next(m_path);
@@ -73,8 +74,8 @@ TEST_F(CookieJarTest, ADamagedFileIsMovedAsideWithoutShowingItsContent)
                R"("expires":"2999-01-01T00:00:00Z","secure":false,"httpOnly":false,"sameSite":""}]})");
     file.close();
 
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    const QtMessageHandler previous
+        = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
     ServiceNetwork network(m_path);
     qInstallMessageHandler(previous);
     ASSERT_EQ(warnings.size(), 1);

@@ -1,7 +1,7 @@
+#include "service/QuillcraftClient.h"
 #include "LoopbackHttpServer.h"
 #include "Printers.h"
 #include "Wait.h"
-#include "service/QuillcraftClient.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,7 +25,7 @@ namespace {
 
 QByteArray delta(const char* text)
 {
-    const QJsonObject record{{u("type"), u("text-delta")}, {u("delta"), u(text)}};
+    const QJsonObject record { { u("type"), u("text-delta") }, { u("delta"), u(text) } };
     return "data: " + QJsonDocument(record).toJson(QJsonDocument::Compact) + "\n";
 }
 
@@ -33,7 +33,7 @@ const QByteArray finishStop = "data: {\"type\":\"finish\",\"finishReason\":\"sto
 
 Outcome failed(Kind kind, const char* message)
 {
-    return RewriteFailure{kind, u(message)};
+    return RewriteFailure { kind, u(message) };
 }
 
 // One rewrite: what its caller saw.
@@ -49,23 +49,24 @@ protected:
     // Starts a rewrite; `onText` runs after the text was recorded. The reply
     // is queued on the test server unless another origin is given.
     Rewrite& start(const ScriptedReply& reply, const RewriteAction& action = RewriteAction::rewrite(),
-                   std::chrono::milliseconds timeout = QuillcraftClient::rewriteTimeout,
-                   std::function<void(Rewrite&)> onText = {}, std::optional<QUrl> origin = std::nullopt)
+        std::chrono::milliseconds timeout = QuillcraftClient::rewriteTimeout, std::function<void(Rewrite&)> onText = {},
+        std::optional<QUrl> origin = std::nullopt)
     {
         if (!origin)
             m_server.enqueue(reply);
         Rewrite& r = m_rewrites.emplace_back();
         r.task = QuillcraftClient(&m_network, origin.value_or(m_server.origin()), timeout)
-                     .rewrite(u("Their going home."), action, u("English"),
-                              [&r, onText](const QString& text) {
-                                  r.texts << text;
-                                  if (onText)
-                                      onText(r);
-                              },
-                              [&r](const Outcome& outcome) {
-                                  r.outcome = outcome;
-                                  ++r.completions;
-                              });
+                     .rewrite(
+                         u("Their going home."), action, u("English"),
+                         [&r, onText](const QString& text) {
+                             r.texts << text;
+                             if (onText)
+                                 onText(r);
+                         },
+                         [&r](const Outcome& outcome) {
+                             r.outcome = outcome;
+                             ++r.completions;
+                         });
         return r;
     }
 
@@ -92,7 +93,8 @@ TEST(LineSplitter, EndsLinesAtLineFeedsOnly)
             lines << *line;
     }
     // Carriage returns go only at the ends; broken UTF-8 becomes U+FFFD.
-    EXPECT_EQ(lines, (QStringList{u("one"), QString(), u("a\rb"), u("c"), u("café 😀"), u("\xef\xbf\xbd ok\xef\xbf\xbd")}));
+    EXPECT_EQ(
+        lines, (QStringList { u("one"), QString(), u("a\rb"), u("c"), u("café 😀"), u("\xef\xbf\xbd ok\xef\xbf\xbd") }));
 }
 
 TEST(StreamEvent, ReadsDataLinesWithJsonObjects)
@@ -104,15 +106,16 @@ TEST(StreamEvent, ReadsDataLinesWithJsonObjects)
     EXPECT_EQ(ev("data: {\"type\":\"error\",\"errorText\":null}"), Event::error(u("The rewrite failed. Try again.")));
     EXPECT_EQ(ev("data: {\"type\":\"finish\",\"finishReason\":1}"), Event::finish());
     EXPECT_EQ(ev("data: {\"type\":\"finish\",\"finishReason\":\"length\"}"), Event::finish(u("length")));
-    for (const char* ignored : {" data: {\"type\":\"abort\"}", "DATA: {\"type\":\"abort\"}", "event: abort", "",
-                                "data: [DONE]", "data: not json", "data: [{\"type\":\"abort\"}]",
-                                "data: {\"type\":\"text-delta\",\"delta\":3}", "data: {\"type\":\"start\"}"})
+    for (const char* ignored : { " data: {\"type\":\"abort\"}", "DATA: {\"type\":\"abort\"}", "event: abort", "",
+             "data: [DONE]", "data: not json", "data: [{\"type\":\"abort\"}]",
+             "data: {\"type\":\"text-delta\",\"delta\":3}", "data: {\"type\":\"start\"}" })
         EXPECT_EQ(ev(ignored), std::nullopt) << ignored;
 }
 
 TEST(StreamEvent, AnErrorWithoutWordsGetsTheGenericMessage)
 {
-    for (const char* line : {"data: {\"type\":\"error\",\"errorText\":\"\"}", "data: {\"type\":\"error\",\"errorText\":\" \\n\"}"})
+    for (const char* line :
+        { "data: {\"type\":\"error\",\"errorText\":\"\"}", "data: {\"type\":\"error\",\"errorText\":\" \\n\"}" })
         EXPECT_EQ(QuillcraftClient::streamEvent(u(line)), Event::error(u("The rewrite failed. Try again."))) << line;
 }
 
@@ -120,48 +123,51 @@ TEST(FailureMapping, StatusAndErrorCode)
 {
     const auto f = [](int status, const char* body) { return QuillcraftClient::failure(status, QByteArray(body)); };
     EXPECT_EQ(f(429, R"({"error":"login_required","message":"Sign in!"})"),
-              (RewriteFailure{Kind::signInForMore, u("You used today's 10 guest rewrites. Sign in free for 40 a day.")}));
+        (RewriteFailure { Kind::signInForMore, u("You used today's 10 guest rewrites. Sign in free for 40 a day.") }));
     EXPECT_EQ(f(429, R"({"error":"daily_limit_exceeded"})"),
-              (RewriteFailure{Kind::upgradeForMore, u("You used today's free rewrites. Pro is unlimited.")}));
-    EXPECT_EQ(f(429, R"({"error":"Login_Required","message":"Slow down."})"), (RewriteFailure{Kind::tryLater, u("Slow down.")}));
-    EXPECT_EQ(f(429, "Rate limited, plain text."), (RewriteFailure{Kind::tryLater, u("Rate limited, plain text.")}));
-    const RewriteFailure tooMany{Kind::tryLater, u("Too many rewrites at once. Try again soon.")};
+        (RewriteFailure { Kind::upgradeForMore, u("You used today's free rewrites. Pro is unlimited.") }));
+    EXPECT_EQ(f(429, R"({"error":"Login_Required","message":"Slow down."})"),
+        (RewriteFailure { Kind::tryLater, u("Slow down.") }));
+    EXPECT_EQ(f(429, "Rate limited, plain text."), (RewriteFailure { Kind::tryLater, u("Rate limited, plain text.") }));
+    const RewriteFailure tooMany { Kind::tryLater, u("Too many rewrites at once. Try again soon.") };
     EXPECT_EQ(f(429, ""), tooMany);
     EXPECT_EQ(f(429, "\xff\xfe"), tooMany);
-    EXPECT_EQ(f(413, ""), (RewriteFailure{Kind::tooLong, u("That selection is too long.")}));
-    EXPECT_EQ(f(413, R"({"message":"Keep it short."})"), (RewriteFailure{Kind::tooLong, u("Keep it short.")}));
-    for (int status : {500, 401, 0})
+    EXPECT_EQ(f(413, ""), (RewriteFailure { Kind::tooLong, u("That selection is too long.") }));
+    EXPECT_EQ(f(413, R"({"message":"Keep it short."})"), (RewriteFailure { Kind::tooLong, u("Keep it short.") }));
+    for (int status : { 500, 401, 0 })
         EXPECT_EQ(f(status, R"({"error":"login_required","message":"x"})"),
-                  (RewriteFailure{Kind::server, u("The rewrite failed. Try again.")}));
+            (RewriteFailure { Kind::server, u("The rewrite failed. Try again.") }));
 }
 
 TEST(FailureMapping, OnlyAPlainTextBodyIsShownAsTheMessage)
 {
     const auto f = [](int status, const char* body) { return QuillcraftClient::failure(status, QByteArray(body)); };
     // What a proxy in front of the service sends: a page, not words for the card.
-    EXPECT_EQ(f(413, "<html>\r\n<head><title>413 Request Entity Too Large</title></head>\r\n<body></body>\r\n</html>\r\n"),
-              (RewriteFailure{Kind::tooLong, u("That selection is too long.")}));
+    EXPECT_EQ(
+        f(413, "<html>\r\n<head><title>413 Request Entity Too Large</title></head>\r\n<body></body>\r\n</html>\r\n"),
+        (RewriteFailure { Kind::tooLong, u("That selection is too long.") }));
     EXPECT_EQ(f(429, "\n <!DOCTYPE html><html><body>Error 1015</body></html>"),
-              (RewriteFailure{Kind::tryLater, u("Too many rewrites at once. Try again soon.")}));
+        (RewriteFailure { Kind::tryLater, u("Too many rewrites at once. Try again soon.") }));
     // An object without a message is not shown as JSON source.
     EXPECT_EQ(f(429, R"({"error":"rate_limited"})"),
-              (RewriteFailure{Kind::tryLater, u("Too many rewrites at once. Try again soon.")}));
-    EXPECT_EQ(f(413, "Too long.\r\n"), (RewriteFailure{Kind::tooLong, u("Too long.")}));
+        (RewriteFailure { Kind::tryLater, u("Too many rewrites at once. Try again soon.") }));
+    EXPECT_EQ(f(413, "Too long.\r\n"), (RewriteFailure { Kind::tooLong, u("Too long.") }));
 }
 
 TEST_F(ClientTest, SendsOnePostWithTheJsonBodyOfEachMode)
 {
     using Mode = RewriteAction::Mode;
-    const QStringList tones{u("Pirate"), u("Calm")};
-    const RewriteAction actions[] = {{Mode::rewrite, tones, RewriteAction::Source::custom, u("Teacher")},
-                                     {Mode::grammar, tones, RewriteAction::Source::custom, u("Teacher")},
-                                     {Mode::shorten, tones, RewriteAction::Source::custom, u("Teacher")}};
+    const QStringList tones { u("Pirate"), u("Calm") };
+    const RewriteAction actions[] = { { Mode::rewrite, tones, RewriteAction::Source::custom, u("Teacher") },
+        { Mode::grammar, tones, RewriteAction::Source::custom, u("Teacher") },
+        { Mode::shorten, tones, RewriteAction::Source::custom, u("Teacher") } };
     for (const RewriteAction& action : actions)
         finish(ScriptedReply().send(delta("x") + finishStop), action);
 
-    QJsonObject expected{{u("prompt"), u("Their going home.")}, {u("language"), u("English")}, {u("mode"), u("rewrite")},
-                         {u("role"), u("Teacher")}, {u("unfiltered"), false}, {u("features"), QJsonArray{u("MAC_APP")}},
-                         {u("tone"), QJsonArray{u("Pirate"), u("Calm")}}, {u("toneSource"), u("custom")}};
+    QJsonObject expected { { u("prompt"), u("Their going home.") }, { u("language"), u("English") },
+        { u("mode"), u("rewrite") }, { u("role"), u("Teacher") }, { u("unfiltered"), false },
+        { u("features"), QJsonArray { u("MAC_APP") } }, { u("tone"), QJsonArray { u("Pirate"), u("Calm") } },
+        { u("toneSource"), u("custom") } };
     QJsonObject grammar = expected;
     grammar[u("mode")] = u("grammar"); // and the card's role and tones are dropped
     grammar[u("role")] = u("Standard");
@@ -169,7 +175,7 @@ TEST_F(ClientTest, SendsOnePostWithTheJsonBodyOfEachMode)
     grammar[u("toneSource")] = u("preset");
     QJsonObject shorten = expected;
     shorten[u("lengthPreset")] = u("shorter");
-    const QJsonObject bodies[] = {expected, grammar, shorten};
+    const QJsonObject bodies[] = { expected, grammar, shorten };
 
     ASSERT_EQ(m_server.requests().size(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -190,9 +196,13 @@ TEST_F(ClientTest, BytesSplitAnywhereAreReadInOrder)
         + "event: ping\ndata: oops\n" + finishStop + delta(" ok ") + "data: [DONE]\n";
     const qsizetype cut = body.indexOf("\x9f");
     const qsizetype crlf = body.indexOf("\r\n", cut);
-    Rewrite& r = finish(
-        ScriptedReply().send(body.left(cut)).pause(30).send(body.mid(cut, crlf + 1 - cut)).pause(30).trickle(body.mid(crlf + 1), 1));
-    EXPECT_EQ(r.texts, (QStringList{u("café 😀"), u("café 😀 ok ")}));
+    Rewrite& r = finish(ScriptedReply()
+                            .send(body.left(cut))
+                            .pause(30)
+                            .send(body.mid(cut, crlf + 1 - cut))
+                            .pause(30)
+                            .trickle(body.mid(crlf + 1), 1));
+    EXPECT_EQ(r.texts, (QStringList { u("café 😀"), u("café 😀 ok ") }));
     EXPECT_EQ(r.outcome, Outcome(u("café 😀 ok")));
 }
 
@@ -201,18 +211,18 @@ TEST_F(ClientTest, EveryWayOfFailing)
     const QByteArray text = delta("Partial");
     const Outcome early = failed(Kind::server, "The rewrite stopped early. Try again.");
     const std::pair<ScriptedReply, Outcome> cases[] = {
-        {ScriptedReply().send(text + "data: {\"type\":\"finish\",\"finishReason\":\"length\"}\n"),
-         failed(Kind::tooLong, "The rewrite was cut off. Try a shorter selection.")},
-        {ScriptedReply().send(text + "data: {\"type\":\"finish\",\"finishReason\":\"content-filter\"}\n"), early},
-        {ScriptedReply().send(text + "data: {\"type\":\"abort\"}\n" + finishStop), early},
-        {ScriptedReply().send(text), early},
-        {ScriptedReply().send(text + finishStop.chopped(1)), early},
-        {ScriptedReply().send(text + "data: {\"type\":\"error\",\"errorText\":\"Busy.\"}\n" + finishStop),
-         failed(Kind::server, "Busy.")},
-        {ScriptedReply().send(delta(" \n\t ") + "data: {\"type\":\"finish\"}\n"),
-         failed(Kind::server, "The rewrite came back empty. Try again.")},
+        { ScriptedReply().send(text + "data: {\"type\":\"finish\",\"finishReason\":\"length\"}\n"),
+            failed(Kind::tooLong, "The rewrite was cut off. Try a shorter selection.") },
+        { ScriptedReply().send(text + "data: {\"type\":\"finish\",\"finishReason\":\"content-filter\"}\n"), early },
+        { ScriptedReply().send(text + "data: {\"type\":\"abort\"}\n" + finishStop), early },
+        { ScriptedReply().send(text), early },
+        { ScriptedReply().send(text + finishStop.chopped(1)), early },
+        { ScriptedReply().send(text + "data: {\"type\":\"error\",\"errorText\":\"Busy.\"}\n" + finishStop),
+            failed(Kind::server, "Busy.") },
+        { ScriptedReply().send(delta(" \n\t ") + "data: {\"type\":\"finish\"}\n"),
+            failed(Kind::server, "The rewrite came back empty. Try again.") },
         // A stream under an error status is not read as one.
-        {ScriptedReply(500).send(text + finishStop), failed(Kind::server, "The rewrite failed. Try again.")},
+        { ScriptedReply(500).send(text + finishStop), failed(Kind::server, "The rewrite failed. Try again.") },
     };
     for (const auto& [reply, outcome] : cases) {
         const Rewrite& r = finish(reply);
@@ -227,8 +237,8 @@ TEST_F(ClientTest, BoundsWhatTheServerCanMakeItHold)
     for (int i = 0; i < 64; ++i)
         flood.send(QByteArray(4096, 'x'));
     const Rewrite& errorBody = start(flood.hang());
-    const Rewrite& endlessLine =
-        start(ScriptedReply().send(delta("Start")).send("data: " + QByteArray(2 * 1024 * 1024, 'y')).hang());
+    const Rewrite& endlessLine
+        = start(ScriptedReply().send(delta("Start")).send("data: " + QByteArray(2 * 1024 * 1024, 'y')).hang());
     ASSERT_TRUE(test::waitUntil([&] { return errorBody.completions && endlessLine.completions; }, 20000));
     EXPECT_EQ(std::get<RewriteFailure>(*errorBody.outcome).message.size(), QuillcraftClient::maxErrorBody);
     EXPECT_EQ(endlessLine.outcome, failed(Kind::server, "The rewrite failed. Try again."));
@@ -257,8 +267,8 @@ TEST_F(ClientTest, NothingArrivesAfterCancelOrDestructionEvenFromBufferedBytes)
     Rewrite& destroyed = start(reply, RewriteAction::rewrite(), 120s, [](Rewrite& r) { r.task.reset(); });
     EXPECT_TRUE(test::waitUntil([&] { return m_server.closedByClient() == 2; }));
     test::spin(50);
-    for (const Rewrite* r : {&cancelled, &destroyed}) {
-        EXPECT_EQ(r->texts, QStringList{u("One")});
+    for (const Rewrite* r : { &cancelled, &destroyed }) {
+        EXPECT_EQ(r->texts, QStringList { u("One") });
         EXPECT_EQ(r->completions, 0);
     }
 }
@@ -268,17 +278,17 @@ TEST_F(ClientTest, ConnectionProblems)
     const Outcome offline = failed(Kind::offline, "Quillcraft is not reachable. Check your connection and try again.");
 
     // Nobody listening; silence until the timeout.
-    const Rewrite& refused = start(ScriptedReply(), RewriteAction::rewrite(), 120s, {}, LoopbackHttpServer::closedOrigin());
+    const Rewrite& refused
+        = start(ScriptedReply(), RewriteAction::rewrite(), 120s, {}, LoopbackHttpServer::closedOrigin());
     const Rewrite& silent = start(ScriptedReply::silent(), RewriteAction::rewrite(), 300ms);
     // Dropped or stalled while the body streams: the caller maps it.
     const Rewrite& dropped = start(ScriptedReply().chunked().send(delta("Half")).pause(20).drop());
     const Rewrite& stalled = start(ScriptedReply().send(delta("Slow")).hang(), RewriteAction::rewrite(), 300ms);
-    ASSERT_TRUE(test::waitUntil([&] {
-        return refused.completions && silent.completions && dropped.completions && stalled.completions;
-    }));
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return refused.completions && silent.completions && dropped.completions && stalled.completions; }));
     EXPECT_EQ(refused.outcome, offline);
     EXPECT_EQ(silent.outcome, offline);
-    EXPECT_EQ(dropped.texts, QStringList{u("Half")});
+    EXPECT_EQ(dropped.texts, QStringList { u("Half") });
     EXPECT_TRUE(std::holds_alternative<RewriteTask::TransportError>(*dropped.outcome));
     EXPECT_TRUE(std::holds_alternative<RewriteTask::TransportError>(*stalled.outcome));
 

@@ -19,17 +19,17 @@ TEST(RewriteAction, ModesAreMadeFromTheirTitlesNotFromWireWords)
 
 TEST(RewriteAction, EqualityCountsToneOrder)
 {
-    const RewriteAction a{Mode::rewrite, {QStringLiteral("Casual"), QStringLiteral("Direct")}};
-    const RewriteAction b{Mode::rewrite, {QStringLiteral("Direct"), QStringLiteral("Casual")}};
+    const RewriteAction a { Mode::rewrite, { QStringLiteral("Casual"), QStringLiteral("Direct") } };
+    const RewriteAction b { Mode::rewrite, { QStringLiteral("Direct"), QStringLiteral("Casual") } };
     EXPECT_NE(a, b);
-    EXPECT_EQ(a, (RewriteAction{Mode::rewrite, {QStringLiteral("Casual"), QStringLiteral("Direct")}}));
+    EXPECT_EQ(a, (RewriteAction { Mode::rewrite, { QStringLiteral("Casual"), QStringLiteral("Direct") } }));
 }
 
 TEST(RewriteAction, ConstantsDifferOnlyInModeAndTitle)
 {
-    for (const auto& [action, title] : {std::pair{RewriteAction::rewrite(), "Rewrite"},
-                                        std::pair{RewriteAction::grammar(), "Fix grammar"},
-                                        std::pair{RewriteAction::shorten(), "Shorten"}}) {
+    for (const auto& [action, title] :
+        { std::pair { RewriteAction::rewrite(), "Rewrite" }, std::pair { RewriteAction::grammar(), "Fix grammar" },
+            std::pair { RewriteAction::shorten(), "Shorten" } }) {
         EXPECT_EQ(action.title(), QString::fromUtf8(title));
         EXPECT_TRUE(action.tones.isEmpty());
         EXPECT_EQ(action.source, RewriteAction::Source::preset);
@@ -44,7 +44,8 @@ TEST(RewriterOptions, VocabulariesAndLimits)
     EXPECT_EQ(RewriterOptions::roles().first(), QStringLiteral("Standard"));
     EXPECT_EQ(RewriterOptions::roles().last(), QStringLiteral("10 yo"));
 
-    EXPECT_TRUE(RewriterOptions::fitsNameLimit(QStringLiteral(" \n") + QString(90, QLatin1Char('x')) + QStringLiteral("\t")));
+    EXPECT_TRUE(
+        RewriterOptions::fitsNameLimit(QStringLiteral(" \n") + QString(90, QLatin1Char('x')) + QStringLiteral("\t")));
     EXPECT_FALSE(RewriterOptions::fitsNameLimit(QString(91, QLatin1Char('x'))));
     // Limits count UTF-16 units: 45 emoji are 90 units.
     EXPECT_TRUE(RewriterOptions::fitsNameLimit(QString::fromUtf8("😀").repeated(45)));

@@ -38,7 +38,7 @@ void write(const QString& path, const QByteArray& bytes)
 
 unsigned mode(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
@@ -67,7 +67,7 @@ protected:
     QString path() const { return m_dir.filePath(u("quillcraft/defaults.json")); }
     QStringList asideFiles() const
     {
-        return QDir(m_dir.filePath(u("quillcraft"))).entryList({u("defaults.json.damaged-*")}, QDir::Files);
+        return QDir(m_dir.filePath(u("quillcraft"))).entryList({ u("defaults.json.damaged-*") }, QDir::Files);
     }
     void seed(const QByteArray& bytes)
     {
@@ -81,15 +81,16 @@ protected:
 TEST_F(DefaultsStoreTest, TypesSurviveSaveAndReload)
 {
     const QDateTime date(QDate(2026, 3, 4), QTime(5, 6, 7, 891), Qt::UTC);
-    const QVariantMap values{
-        {u("flag"), true},
-        {u("flagText"), u("true")},
-        {u("fraction"), 0.25},
-        {u("when"), date},
-        {u("$dollar"), u("kept")},
+    const QVariantMap values {
+        { u("flag"), true },
+        { u("flagText"), u("true") },
+        { u("fraction"), 0.25 },
+        { u("when"), date },
+        { u("$dollar"), u("kept") },
         // User dictionaries that look like a date tag stay dictionaries.
-        {u("lookalike"), QVariantMap{{u("$date"), u("2026-01-01T00:00:00.000Z")}}},
-        {u("nested"), QVariantMap{{u("$date"), u("no date")}, {u("list"), QVariantList{1, u("x"), date, false}}}},
+        { u("lookalike"), QVariantMap { { u("$date"), u("2026-01-01T00:00:00.000Z") } } },
+        { u("nested"),
+            QVariantMap { { u("$date"), u("no date") }, { u("list"), QVariantList { 1, u("x"), date, false } } } },
     };
     {
         DefaultsStore store(path());
@@ -117,10 +118,9 @@ TEST_F(DefaultsStoreTest, RefusesValuesItCannotKeep)
     DefaultsStore store(path());
     store.setValue(u("x"), 2);
     const QByteArray before = contents(path());
-    for (const QVariant& value :
-         {QVariant(QPointF(1, 2)), QVariant(std::numeric_limits<double>::infinity()), QVariant(std::nan("")),
-          QVariant(QDateTime()), QVariant(QVariantList{1, QPointF()}),
-          QVariant(QDateTime(QDate(12000, 1, 1), QTime(0, 0), Qt::UTC))}) {
+    for (const QVariant& value : { QVariant(QPointF(1, 2)), QVariant(std::numeric_limits<double>::infinity()),
+             QVariant(std::nan("")), QVariant(QDateTime()), QVariant(QVariantList { 1, QPointF() }),
+             QVariant(QDateTime(QDate(12000, 1, 1), QTime(0, 0), Qt::UTC)) }) {
         EXPECT_FALSE(store.setValue(u("x"), value)) << value.typeName();
     }
     EXPECT_EQ(store.numberValue(u("x")), 2.0);
@@ -194,10 +194,9 @@ TEST_F(DefaultsStoreTest, DamagedFileIsSetAsideNeverOverwritten)
 TEST_F(DefaultsStoreTest, FilesItDoesNotUnderstandAreSetAside)
 {
     WarningLog log;
-    for (const QByteArray& bytes : {QByteArray("[]"), QByteArray("{\"values\": {}}"),
-                                    QByteArray("{\"schema\": \"1\", \"values\": {}}"),
-                                    QByteArray("{\"schema\": 1, \"values\": []}"),
-                                    QByteArray("{\"schema\": 2, \"values\": {\"grammarOn\": false}}"), QByteArray()}) {
+    for (const QByteArray& bytes : { QByteArray("[]"), QByteArray("{\"values\": {}}"),
+             QByteArray("{\"schema\": \"1\", \"values\": {}}"), QByteArray("{\"schema\": 1, \"values\": []}"),
+             QByteArray("{\"schema\": 2, \"values\": {\"grammarOn\": false}}"), QByteArray() }) {
         seed(bytes);
         DefaultsStore store(path());
         EXPECT_TRUE(store.keys().isEmpty()) << bytes.constData();
@@ -238,15 +237,15 @@ TEST_F(DefaultsStoreTest, ReaderNeverSeesAHalfWrittenFile)
     DefaultsStore store(path());
     store.setValue(u("seed"), 0);
 
-    std::atomic<bool> done{false};
-    std::atomic<int> reads{0};
-    std::atomic<int> failures{0};
+    std::atomic<bool> done { false };
+    std::atomic<int> reads { 0 };
+    std::atomic<int> failures { 0 };
     std::thread reader([&] {
         while (!done.load()) {
             QFile file(path());
             if (!file.open(QIODevice::ReadOnly))
                 continue; // the rename is atomic, but count only real reads
-            QJsonParseError error{};
+            QJsonParseError error {};
             const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
             if (error.error != QJsonParseError::NoError || !document.isObject())
                 ++failures;

@@ -21,8 +21,7 @@ std::optional<AXValue> FakeElement::copyAttribute(const QString& attribute) cons
     return *found;
 }
 
-std::optional<AXValue> FakeElement::copyParameterizedAttribute(const QString& attribute,
-                                                               const AXValue& parameter) const
+std::optional<AXValue> FakeElement::copyParameterizedAttribute(const QString& attribute, const AXValue& parameter) const
 {
     const TextRange* range = std::get_if<TextRange>(&parameter);
     if (attribute != AX::boundsForRange || !range || !boundsForRange)
@@ -47,7 +46,7 @@ AXError FakeElement::setAttribute(const QString& attribute, const AXValue& value
             return AXError::failure;
         const QString updated = QString(*text).replace(selection->location, selection->length, *replacement);
         attributes.insert(AX::value, updated);
-        attributes.insert(AX::selectedTextRange, TextRange{selection->location + replacement->size(), 0});
+        attributes.insert(AX::selectedTextRange, TextRange { selection->location + replacement->size(), 0 });
         return AXError::success;
     }
     attributes.insert(attribute, value);

@@ -22,8 +22,8 @@ public:
     bool isEqual(const AccessibilityElement& other) const override { return &other == this; }
     std::optional<qint64> processId() const override { return pid; }
     std::optional<AXValue> copyAttribute(const QString& attribute) const override;
-    std::optional<AXValue> copyParameterizedAttribute(const QString& attribute,
-                                                      const AXValue& parameter) const override;
+    std::optional<AXValue> copyParameterizedAttribute(
+        const QString& attribute, const AXValue& parameter) const override;
     AXError setAttribute(const QString& attribute, const AXValue& value) override;
 
     // Frame in top-left accessibility coordinates.
@@ -51,7 +51,7 @@ public:
     AXError enableAccessibility(qint64) override { return AXError::success; }
 
     ElementRef focused;
-    std::chrono::milliseconds timeout{0};
+    std::chrono::milliseconds timeout { 0 };
 };
 
 class FakeScreens final : public Screens {

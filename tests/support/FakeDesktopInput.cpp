@@ -20,7 +20,8 @@ void FakeClipboard::setText(const QString& text, const QObject* context, SetDone
     auto answer = [this, text, guard = QPointer<const QObject>(context), done = std::move(done)] {
         std::optional<quint64> result;
         if (!refuseOwnership) {
-            contents = ClipboardContents{{QStringLiteral("UTF8_STRING"), QStringLiteral("UTF8_STRING"), 8, text.toUtf8()}};
+            contents = ClipboardContents { { QStringLiteral("UTF8_STRING"), QStringLiteral("UTF8_STRING"), 8,
+                text.toUtf8() } };
             result = ++count;
         }
         if (guard && done)

@@ -26,7 +26,7 @@ public:
     void runDeferred();
 
     // nullopt: the owner does not answer.
-    std::optional<ClipboardContents> contents = ClipboardContents{};
+    std::optional<ClipboardContents> contents = ClipboardContents {};
     quint64 count = 0;
     bool refuseOwnership = false;
     bool deferred = false;

@@ -4,7 +4,6 @@
 
 int main(int argc, char** argv)
 {
-    return quillcraft::test::runAllTests(argc, argv, [](int& c, char** v) {
-        return std::make_unique<QApplication>(c, v);
-    });
+    return quillcraft::test::runAllTests(
+        argc, argv, [](int& c, char** v) { return std::make_unique<QApplication>(c, v); });
 }

@@ -47,7 +47,7 @@ ScriptedReply ScriptedReply::silent()
 
 ScriptedReply& ScriptedReply::header(const QByteArray& name, const QByteArray& value)
 {
-    m_headers.append({name, value});
+    m_headers.append({ name, value });
     return *this;
 }
 
@@ -59,7 +59,7 @@ ScriptedReply& ScriptedReply::chunked()
 
 ScriptedReply& ScriptedReply::send(const QByteArray& bytes)
 {
-    m_steps.append({Step::Kind::send, bytes});
+    m_steps.append({ Step::Kind::send, bytes });
     return *this;
 }
 
@@ -75,25 +75,25 @@ ScriptedReply& ScriptedReply::trickle(const QByteArray& bytes, int pauseMs)
 
 ScriptedReply& ScriptedReply::pause(int ms)
 {
-    m_steps.append({Step::Kind::pause, {}, ms});
+    m_steps.append({ Step::Kind::pause, {}, ms });
     return *this;
 }
 
 ScriptedReply& ScriptedReply::waitFor(std::function<bool()> condition)
 {
-    m_steps.append({Step::Kind::waitFor, {}, 0, std::move(condition)});
+    m_steps.append({ Step::Kind::waitFor, {}, 0, std::move(condition) });
     return *this;
 }
 
 ScriptedReply& ScriptedReply::drop()
 {
-    m_steps.append({Step::Kind::drop});
+    m_steps.append({ Step::Kind::drop });
     return *this;
 }
 
 ScriptedReply& ScriptedReply::hang()
 {
-    m_steps.append({Step::Kind::hang});
+    m_steps.append({ Step::Kind::hang });
     return *this;
 }
 
@@ -188,7 +188,7 @@ void LoopbackHttpServer::onReadable(Connection* connection)
             continue;
         const QByteArray name = line.left(colon).trimmed();
         const QByteArray value = line.mid(colon + 1).trimmed();
-        request.headers.append({name, value});
+        request.headers.append({ name, value });
         if (name.compare("content-length", Qt::CaseInsensitive) == 0)
             length = value.toLongLong();
     }

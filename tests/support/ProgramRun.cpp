@@ -42,8 +42,8 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, cons
     const QByteArray err = process.readAllStandardError();
     const QString summary = QStringLiteral("%1 %2 %3; its standard error: \"%4\"")
                                 .arg(QFileInfo(program).fileName(), arguments.value(0), ending, QString::fromUtf8(err));
-    return {status, out, err, QString::fromUtf8(out), QString::fromUtf8(err),
-            testing::ScopedTrace(__FILE__, __LINE__, summary.toStdString())};
+    return { status, out, err, QString::fromUtf8(out), QString::fromUtf8(err),
+        testing::ScopedTrace(__FILE__, __LINE__, summary.toStdString()) };
 }
 
 } // namespace quillcraft::test

@@ -25,11 +25,11 @@ struct ProgramRun {
 };
 
 struct ProgramOptions {
-    QByteArray input;                               // written to standard input, which is then closed
-    QString outputFile;                             // standard output goes here instead when set
+    QByteArray input; // written to standard input, which is then closed
+    QString outputFile; // standard output goes here instead when set
     QString workingDirectory;
     std::optional<QProcessEnvironment> environment; // the test's own when absent
-    std::function<void()> inChild;                  // runs in the child before exec
+    std::function<void()> inChild; // runs in the child before exec
     int timeoutMs = 120000;
 };
 

@@ -1,12 +1,12 @@
 #include "Paste.h"
 
+#include "core/Clock.h"
+#include "core/Logging.h"
 #include "platform/AX.h"
 #include "platform/Accessibility.h"
 #include "platform/Clipboard.h"
-#include "core/Clock.h"
 #include "platform/FrontmostApp.h"
 #include "platform/KeySynthesizer.h"
-#include "core/Logging.h"
 
 #include <QPointer>
 
@@ -184,7 +184,7 @@ private:
 };
 
 Paste::Paste(Accessibility& accessibility, FrontmostApp& frontmost, Clipboard& clipboard, KeySynthesizer& keys,
-             Clock& clock, QObject* parent)
+    Clock& clock, QObject* parent)
     : QObject(parent)
     , m_accessibility(accessibility)
     , m_frontmost(frontmost)
@@ -202,7 +202,7 @@ void Paste::replaceSelection(const TextEdit& edit, const Field& field, Done done
         return paste(edit, field, std::move(done));
     m_frontmost.activate(field.pid);
     m_clock.after(activationDelayMs, this,
-                  [this, edit, field, done = std::move(done)]() mutable { paste(edit, field, std::move(done)); });
+        [this, edit, field, done = std::move(done)]() mutable { paste(edit, field, std::move(done)); });
 }
 
 void Paste::paste(const TextEdit& edit, const Field& field, Done done)

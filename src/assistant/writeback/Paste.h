@@ -26,10 +26,10 @@ class Paste final : public QObject {
     Q_OBJECT
 public:
     enum class Result {
-        pasted,     // the field's value shows the replacement (or the deletion)
+        pasted, // the field's value shows the replacement (or the deletion)
         notFocused, // the focused element is missing or is not the field's
-        changed,    // the field's value or selection no longer matches the snapshot and the edit
-        slow,       // the keystroke went out but the field did not show the change in time
+        changed, // the field's value or selection no longer matches the snapshot and the edit
+        slow, // the keystroke went out but the field did not show the change in time
     };
 
     // The snapshot of the field the edit was computed for.
@@ -48,7 +48,7 @@ public:
     static constexpr int modifierAttempts = 20;
 
     Paste(Accessibility& accessibility, FrontmostApp& frontmost, Clipboard& clipboard, KeySynthesizer& keys,
-          Clock& clock, QObject* parent = nullptr);
+        Clock& clock, QObject* parent = nullptr);
     ~Paste() override;
 
     // Activates the field's application first when another one is frontmost,

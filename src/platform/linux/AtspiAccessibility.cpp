@@ -1,8 +1,8 @@
 #include "AtspiAccessibility.h"
 
+#include "core/Logging.h"
 #include "platform/linux/AtspiElement.h"
 #include "platform/linux/AtspiSupport.h"
-#include "core/Logging.h"
 
 #include <vector>
 

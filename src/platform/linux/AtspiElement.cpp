@@ -1,7 +1,7 @@
 #include "AtspiElement.h"
 
-#include "platform/linux/AtspiSupport.h"
 #include "platform/AX.h"
+#include "platform/linux/AtspiSupport.h"
 
 #include <algorithm>
 
@@ -97,8 +97,8 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
         return std::nullopt;
     }
     if (attribute == AX::editable || attribute == AX::enabled) {
-        const auto state = hasState(m_accessible, attribute == AX::editable ? ATSPI_STATE_EDITABLE
-                                                                             : ATSPI_STATE_ENABLED);
+        const auto state
+            = hasState(m_accessible, attribute == AX::editable ? ATSPI_STATE_EDITABLE : ATSPI_STATE_ENABLED);
         return state ? std::optional<AXValue>(*state) : std::nullopt;
     }
     if (attribute == AX::value) {
@@ -138,8 +138,8 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
     return std::nullopt;
 }
 
-std::optional<AXValue> AtspiElement::copyParameterizedAttribute(const QString& attribute,
-                                                                const AXValue& parameter) const
+std::optional<AXValue> AtspiElement::copyParameterizedAttribute(
+    const QString& attribute, const AXValue& parameter) const
 {
     const auto* range = std::get_if<TextRange>(&parameter);
     if (attribute != AX::boundsForRange || !range)
@@ -181,7 +181,7 @@ std::optional<AtspiElement::Text> AtspiElement::readText() const
     QString text = takeString(atspi_text_get_text(iface.get(), 0, -1, error.out()));
     if (error)
         return std::nullopt;
-    return Text{std::move(text), count};
+    return Text { std::move(text), count };
 }
 
 OffsetUnit AtspiElement::unitFor(const Text& text) const
@@ -220,7 +220,7 @@ std::optional<TextRange> AtspiElement::selection() const
             return std::nullopt;
     }
     const qint64 location = OffsetUnits::toUtf16(start, text->text, unit);
-    return TextRange{location, OffsetUnits::toUtf16(end, text->text, unit) - location};
+    return TextRange { location, OffsetUnits::toUtf16(end, text->text, unit) - location };
 }
 
 AXError AtspiElement::setSelection(TextRange range)
@@ -278,8 +278,7 @@ AXError AtspiElement::replaceSelection(const QString& replacement)
     // UTF-16 units (and pads it when the number is larger).
     const QByteArray utf8 = replacement.toUtf8();
     const auto length = static_cast<gint>(isQtElement() ? replacement.size() : utf8.size());
-    const bool inserted = atspi_editable_text_insert_text(editable.get(), start, utf8.constData(), length,
-                                                          error.out());
+    const bool inserted = atspi_editable_text_insert_text(editable.get(), start, utf8.constData(), length, error.out());
     if (error || !inserted) {
         // The deletion went through: the caller must look at the value, not retry.
         return end > start ? AXError::cannotComplete : (error ? error.code() : AXError::failure);
@@ -332,7 +331,7 @@ QString AtspiElement::role() const
     case ATSPI_ROLE_ENTRY:
     case ATSPI_ROLE_PASSWORD_TEXT:
         return hasState(m_accessible, ATSPI_STATE_MULTI_LINE).value_or(false) ? QString(AX::textAreaRole)
-                                                                             : QString(AX::textFieldRole);
+                                                                              : QString(AX::textFieldRole);
     case ATSPI_ROLE_COMBO_BOX:
         return QString(AX::comboBoxRole);
     case ATSPI_ROLE_SCROLL_PANE:

@@ -23,8 +23,8 @@ public:
     bool isEqual(const AccessibilityElement& other) const override;
     std::optional<qint64> processId() const override;
     std::optional<AXValue> copyAttribute(const QString& attribute) const override;
-    std::optional<AXValue> copyParameterizedAttribute(const QString& attribute,
-                                                      const AXValue& parameter) const override;
+    std::optional<AXValue> copyParameterizedAttribute(
+        const QString& attribute, const AXValue& parameter) const override;
     AXError setAttribute(const QString& attribute, const AXValue& value) override;
     std::optional<OffsetUnit> offsetUnit() const override;
 

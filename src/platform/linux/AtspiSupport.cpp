@@ -19,8 +19,8 @@ AXError CallError::code() const
     if (message.contains("NoReply") || message.contains("Timeout") || message.contains("ServiceUnknown")
         || message.contains("Disconnected"))
         return AXError::cannotComplete;
-    if (message.contains("UnknownMethod") || message.contains("UnknownInterface")
-        || message.contains("UnknownProperty") || message.contains("NotSupported"))
+    if (message.contains("UnknownMethod") || message.contains("UnknownInterface") || message.contains("UnknownProperty")
+        || message.contains("NotSupported"))
         return AXError::notImplemented;
     return AXError::failure;
 }

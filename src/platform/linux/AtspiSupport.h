@@ -17,16 +17,14 @@ struct Unref {
             g_object_unref(object);
     }
 };
-template<typename T>
-using Ref = std::unique_ptr<T, Unref>;
+template <typename T> using Ref = std::unique_ptr<T, Unref>;
 
 // Plain structs that libatspi allocates (points, rectangles, ranges). Some calls
 // hand one over even when they fail, so it is owned before the error is looked at.
 struct Free {
     void operator()(gpointer data) const { g_free(data); }
 };
-template<typename T>
-using Owned = std::unique_ptr<T, Free>;
+template <typename T> using Owned = std::unique_ptr<T, Free>;
 
 // Collects a call's GError and frees it.
 class CallError final {

@@ -17,7 +17,7 @@ constexpr int callTimeoutMs = 500;
 QDBusMessage propertyCall(const QString& method)
 {
     return QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                          QStringLiteral("org.freedesktop.DBus.Properties"), method);
+        QStringLiteral("org.freedesktop.DBus.Properties"), method);
 }
 
 } // namespace
@@ -35,15 +35,15 @@ bool DBusTrustCheck::isTrusted() const
 void DBusTrustCheck::requestAccess()
 {
     QDBusMessage set = propertyCall(QStringLiteral("Set"));
-    set << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
-        << QVariant::fromValue(QDBusVariant(true));
+    set << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
     if (!QDBusConnection::sessionBus().send(set))
         qCWarning(lcPlatform) << "Could not ask the accessibility bus to switch on.";
     // Desktops without GNOME's schema simply ignore this.
     const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
     if (!gsettings.isEmpty()) {
-        QProcess::startDetached(gsettings, {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.interface"),
-                                            QStringLiteral("toolkit-accessibility"), QStringLiteral("true")});
+        QProcess::startDetached(gsettings,
+            { QStringLiteral("set"), QStringLiteral("org.gnome.desktop.interface"),
+                QStringLiteral("toolkit-accessibility"), QStringLiteral("true") });
     }
 }
 

@@ -78,7 +78,7 @@ std::optional<DesktopEntries::Indexed> DesktopEntries::parseFile(const QString& 
         return std::nullopt;
     bool inEntry = false;
     bool seen = false;
-    Indexed result{{idFromPath(path), {}}, {}, {}};
+    Indexed result { { idFromPath(path), {} }, {}, {} };
     QString localName;
     const QString localKey = QStringLiteral("Name[%1]").arg(language);
     const QString shortKey = QStringLiteral("Name[%1]").arg(language.section(QLatin1Char('_'), 0, 0));
@@ -118,15 +118,15 @@ void DesktopEntries::load() const
     const QString language = QLocale().name();
     for (const QString& dir : m_dataDirs) {
         const QDir applications(dir + QStringLiteral("/applications"));
-        for (const QFileInfo& info : applications.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files)) {
+        for (const QFileInfo& info : applications.entryInfoList({ QStringLiteral("*.desktop") }, QDir::Files)) {
             if (auto indexed = parseFile(info.filePath(), language))
                 m_entries.append(std::move(*indexed));
         }
     }
 }
 
-std::optional<DesktopEntries::Entry> DesktopEntries::forProcess(qint64 pid, const QString& windowClass,
-                                                                const QString& executable) const
+std::optional<DesktopEntries::Entry> DesktopEntries::forProcess(
+    qint64 pid, const QString& windowClass, const QString& executable) const
 {
     const QString hint = launchHint(pid);
     if (!hint.isEmpty()) {

@@ -14,7 +14,7 @@ namespace quillcraft {
 class DesktopEntries final {
 public:
     struct Entry {
-        QString id;   // file name without ".desktop", e.g. "org.gnome.TextEditor"
+        QString id; // file name without ".desktop", e.g. "org.gnome.TextEditor"
         QString name; // Name=, localised when the entry has the user's language
     };
 

@@ -21,8 +21,8 @@ LinuxSystem::LinuxSystem()
     , m_trustCheck(std::make_unique<DBusTrustCheck>())
 {
     const X11Windows& windows = *m_windows;
-    m_accessibility = std::make_unique<AtspiAccessibility>([&windows] { return windows.activeWindowPid(); },
-                                                           QCoreApplication::applicationPid());
+    m_accessibility = std::make_unique<AtspiAccessibility>(
+        [&windows] { return windows.activeWindowPid(); }, QCoreApplication::applicationPid());
     const AtspiAccessibility& accessibility = *m_accessibility;
     m_frontmostApp = std::make_unique<X11FrontmostApp>(
         windows, *m_desktopEntries, [&accessibility](qint64 pid) { return accessibility.applicationName(pid); });

@@ -13,7 +13,7 @@
 namespace quillcraft {
 
 struct X11Clipboard::Private {
-    std::atomic<quint64> changeCount{0};
+    std::atomic<quint64> changeCount { 0 };
     QThread thread;
     // Lives on the worker thread once started; deleted there when it finishes.
     X11ClipboardWorker* worker = nullptr;
@@ -103,12 +103,12 @@ ClipboardContents X11Clipboard::textContents(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
     return {
-        {QStringLiteral("UTF8_STRING"), QStringLiteral("UTF8_STRING"), 8, utf8},
-        {QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("text/plain;charset=utf-8"), 8, utf8},
-        {QStringLiteral("text/plain"), QStringLiteral("text/plain"), 8, utf8},
+        { QStringLiteral("UTF8_STRING"), QStringLiteral("UTF8_STRING"), 8, utf8 },
+        { QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("text/plain;charset=utf-8"), 8, utf8 },
+        { QStringLiteral("text/plain"), QStringLiteral("text/plain"), 8, utf8 },
         // Old clients: STRING is Latin-1 by definition, TEXT may be any text type.
-        {QStringLiteral("STRING"), QStringLiteral("STRING"), 8, text.toLatin1()},
-        {QStringLiteral("TEXT"), QStringLiteral("UTF8_STRING"), 8, utf8},
+        { QStringLiteral("STRING"), QStringLiteral("STRING"), 8, text.toLatin1() },
+        { QStringLiteral("TEXT"), QStringLiteral("UTF8_STRING"), 8, utf8 },
     };
 }
 

@@ -12,10 +12,10 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <vector>
-#include <cstring>
 
 namespace quillcraft {
 
@@ -33,10 +33,9 @@ constexpr qint64 transferTimeoutMs = 10000;
 // Targets that describe the selection rather than hold its data.
 bool isMetaTarget(const QString& name)
 {
-    static const char* const meta[] = {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "DELETE",
-                                       "INSERT_SELECTION", "INSERT_PROPERTY", "ATOM_PAIR"};
-    return std::any_of(std::begin(meta), std::end(meta),
-                       [&](const char* m) { return name == QLatin1String(m); });
+    static const char* const meta[] = { "TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "DELETE",
+        "INSERT_SELECTION", "INSERT_PROPERTY", "ATOM_PAIR" };
+    return std::any_of(std::begin(meta), std::end(meta), [&](const char* m) { return name == QLatin1String(m); });
 }
 
 uint8_t eventType(const xcb_generic_event_t* event)
@@ -112,9 +111,9 @@ X11ClipboardWorker::X11ClipboardWorker(const QByteArray& displayName, std::atomi
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
         xcb_screen_next(&screens);
     d->m_window = xcb_generate_id(d->m_connection);
-    const uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const uint32_t mask[] = { XCB_EVENT_MASK_PROPERTY_CHANGE };
     xcb_create_window(d->m_connection, XCB_COPY_FROM_PARENT, d->m_window, screens.data->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, mask);
+        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, mask);
     // Answers larger than this go incrementally, as the ICCCM asks.
     const std::size_t maxRequest = std::size_t(xcb_get_maximum_request_length(d->m_connection)) * 4;
     d->m_chunkSize = std::min<std::size_t>(256 * 1024, maxRequest > 4096 ? maxRequest - 1024 : 3072);
@@ -167,7 +166,7 @@ void X11ClipboardWorker::Private::drain()
         m_deferred.pop_front();
         handle(event.get());
     }
-    while (Event event{xcb_poll_for_event(m_connection)})
+    while (Event event { xcb_poll_for_event(m_connection) })
         handle(event.get());
     xcb_flush(m_connection);
 }
@@ -199,20 +198,20 @@ void X11ClipboardWorker::Private::handle(const xcb_generic_event_t* event)
     }
 }
 
-X11ClipboardWorker::Private::Event X11ClipboardWorker::Private::waitFor(const std::function<bool(const xcb_generic_event_t*)>& wanted,
-                                                      qint64 timeoutMs)
+X11ClipboardWorker::Private::Event X11ClipboardWorker::Private::waitFor(
+    const std::function<bool(const xcb_generic_event_t*)>& wanted, qint64 timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     xcb_flush(m_connection);
     for (;;) {
-        while (Event event{xcb_poll_for_event(m_connection)}) {
+        while (Event event { xcb_poll_for_event(m_connection) }) {
             if (wanted(event.get()))
                 return event;
             m_deferred.push_back(std::move(event));
         }
         if (xcb_connection_has_error(m_connection) || deadline.hasExpired())
             return nullptr;
-        pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+        pollfd fd { xcb_get_file_descriptor(m_connection), POLLIN, 0 };
         ::poll(&fd, 1, static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
     }
 }
@@ -333,9 +332,8 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
     if (!event || reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property == XCB_ATOM_NONE)
         return std::nullopt;
 
-    auto r = xcbPtr(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
-        nullptr));
+    auto r = xcbPtr(xcb_get_property_reply(m_connection,
+        xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff), nullptr));
     if (!r || r->type == XCB_ATOM_NONE)
         return std::nullopt;
     ClipboardFormat format;
@@ -343,8 +341,8 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
     format.unitBits = r->format ? r->format : 8;
     if (r->type != incr) {
         format.type = atomName(r->type);
-        format.data = QByteArray(static_cast<const char*>(xcb_get_property_value(r.get())),
-                                 xcb_get_property_value_length(r.get()));
+        format.data = QByteArray(
+            static_cast<const char*>(xcb_get_property_value(r.get())), xcb_get_property_value_length(r.get()));
         return format;
     }
 
@@ -364,10 +362,8 @@ std::optional<ClipboardFormat> X11ClipboardWorker::Private::convert(uint32_t tar
             timeoutMs);
         if (!next)
             return std::nullopt;
-        auto chunk = xcbPtr(xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
-            nullptr));
+        auto chunk = xcbPtr(xcb_get_property_reply(m_connection,
+            xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff), nullptr));
         if (!chunk)
             return std::nullopt;
         const int length = xcb_get_property_value_length(chunk.get());
@@ -398,7 +394,7 @@ std::optional<ClipboardContents> X11ClipboardWorker::Private::save()
     if (!owner)
         return std::nullopt;
     if (owner->owner == XCB_WINDOW_NONE)
-        return ClipboardContents{};
+        return ClipboardContents {};
 
     QDeadlineTimer deadline(saveTimeoutMs);
     std::optional<ClipboardFormat> targets = convert(atom(QStringLiteral("TARGETS")), targetsTimeoutMs);
@@ -414,7 +410,8 @@ std::optional<ClipboardContents> X11ClipboardWorker::Private::save()
     for (uint32_t target : atoms) {
         const QString name = atomName(target);
         if (name.isEmpty() || isMetaTarget(name)
-            || std::any_of(contents.cbegin(), contents.cend(), [&](const ClipboardFormat& f) { return f.name == name; }))
+            || std::any_of(
+                contents.cbegin(), contents.cend(), [&](const ClipboardFormat& f) { return f.name == name; }))
             continue;
         if (deadline.hasExpired())
             break;
@@ -440,14 +437,15 @@ void X11ClipboardWorker::Private::onSelectionRequest(const xcb_generic_event_t* 
         && (request->time == XCB_CURRENT_TIME || request->time >= m_ownedSince))
         answered = answer(request->requestor, property, request->target);
 
-    xcb_selection_notify_event_t notify{};
+    xcb_selection_notify_event_t notify {};
     notify.response_type = XCB_SELECTION_NOTIFY;
     notify.time = request->time;
     notify.requestor = request->requestor;
     notify.selection = request->selection;
     notify.target = request->target;
     notify.property = answered ? property : uint32_t(XCB_ATOM_NONE);
-    xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+    xcb_send_event(
+        m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
     xcb_flush(m_connection);
 }
 
@@ -455,38 +453,38 @@ bool X11ClipboardWorker::Private::answer(uint32_t requestor, uint32_t property, 
 {
     const QString name = atomName(target);
     if (name == QLatin1String("TARGETS")) {
-        std::vector<uint32_t> atoms{target, atom(QStringLiteral("TIMESTAMP"))};
+        std::vector<uint32_t> atoms { target, atom(QStringLiteral("TIMESTAMP")) };
         for (const ClipboardFormat& format : m_owned)
             atoms.push_back(atom(format.name));
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM, 32,
-                            static_cast<uint32_t>(atoms.size()), atoms.data());
+            static_cast<uint32_t>(atoms.size()), atoms.data());
         return true;
     }
     if (name == QLatin1String("TIMESTAMP")) {
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_INTEGER, 32, 1,
-                            &m_ownedSince);
+        xcb_change_property(
+            m_connection, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_INTEGER, 32, 1, &m_ownedSince);
         return true;
     }
-    auto format = std::find_if(m_owned.cbegin(), m_owned.cend(), [&](const ClipboardFormat& f) { return f.name == name; });
+    auto format
+        = std::find_if(m_owned.cbegin(), m_owned.cend(), [&](const ClipboardFormat& f) { return f.name == name; });
     if (format == m_owned.cend())
         return false;
     const uint32_t type = atom(format->type.isEmpty() ? format->name : format->type);
     const int unitBytes = std::max(format->unitBits / 8, 1);
     if (std::size_t(format->data.size()) <= m_chunkSize) {
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, type,
-                            static_cast<uint8_t>(format->unitBits),
-                            static_cast<uint32_t>(format->data.size() / unitBytes), format->data.constData());
+            static_cast<uint8_t>(format->unitBits), static_cast<uint32_t>(format->data.size() / unitBytes),
+            format->data.constData());
         return true;
     }
 
     // Too large for one request: announce the size and hand out chunks each
     // time the requestor deletes the previous one.
     m_transfers.erase(std::remove_if(m_transfers.begin(), m_transfers.end(),
-                                     [&](const std::unique_ptr<Transfer>& t) {
-                                         return t->expires.hasExpired()
-                                             || (t->requestor == requestor && t->property == property);
-                                     }),
-                      m_transfers.end());
+                          [&](const std::unique_ptr<Transfer>& t) {
+                              return t->expires.hasExpired() || (t->requestor == requestor && t->property == property);
+                          }),
+        m_transfers.end());
     auto transfer = std::make_unique<Transfer>();
     transfer->requestor = requestor;
     transfer->property = property;
@@ -494,38 +492,37 @@ bool X11ClipboardWorker::Private::answer(uint32_t requestor, uint32_t property, 
     transfer->unitBits = format->unitBits;
     transfer->data = format->data;
     transfer->expires = QDeadlineTimer(transferTimeoutMs);
-    const uint32_t events[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const uint32_t events[] = { XCB_EVENT_MASK_PROPERTY_CHANGE };
     xcb_change_window_attributes(m_connection, requestor, XCB_CW_EVENT_MASK, events);
     const uint32_t size = static_cast<uint32_t>(std::min<qsizetype>(format->data.size(), UINT32_MAX));
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, atom(QStringLiteral("INCR")), 32, 1,
-                        &size);
+    xcb_change_property(
+        m_connection, XCB_PROP_MODE_REPLACE, requestor, property, atom(QStringLiteral("INCR")), 32, 1, &size);
     m_transfers.push_back(std::move(transfer));
     return true;
 }
 
 void X11ClipboardWorker::Private::onPropertyDeleted(uint32_t window, uint32_t property)
 {
-    auto it = std::find_if(m_transfers.begin(), m_transfers.end(), [&](const std::unique_ptr<Transfer>& t) {
-        return t->requestor == window && t->property == property;
-    });
+    auto it = std::find_if(m_transfers.begin(), m_transfers.end(),
+        [&](const std::unique_ptr<Transfer>& t) { return t->requestor == window && t->property == property; });
     if (it == m_transfers.end())
         return;
     Transfer& transfer = **it;
     if (transfer.finished) {
         m_transfers.erase(it);
         if (std::none_of(m_transfers.begin(), m_transfers.end(),
-                         [&](const std::unique_ptr<Transfer>& t) { return t->requestor == window; })) {
-            const uint32_t none[] = {XCB_EVENT_MASK_NO_EVENT};
+                [&](const std::unique_ptr<Transfer>& t) { return t->requestor == window; })) {
+            const uint32_t none[] = { XCB_EVENT_MASK_NO_EVENT };
             xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, none);
         }
         return;
     }
     const int unitBytes = std::max(transfer.unitBits / 8, 1);
-    const qsizetype length = std::min<qsizetype>(transfer.data.size() - transfer.offset,
-                                                 qsizetype(m_chunkSize) / unitBytes * unitBytes);
+    const qsizetype length
+        = std::min<qsizetype>(transfer.data.size() - transfer.offset, qsizetype(m_chunkSize) / unitBytes * unitBytes);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, property, transfer.type,
-                        static_cast<uint8_t>(transfer.unitBits), static_cast<uint32_t>(length / unitBytes),
-                        transfer.data.constData() + transfer.offset);
+        static_cast<uint8_t>(transfer.unitBits), static_cast<uint32_t>(length / unitBytes),
+        transfer.data.constData() + transfer.offset);
     transfer.offset += length;
     transfer.finished = length == 0;
     transfer.expires = QDeadlineTimer(transferTimeoutMs);

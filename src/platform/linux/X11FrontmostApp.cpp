@@ -8,8 +8,8 @@
 
 namespace quillcraft {
 
-X11FrontmostApp::X11FrontmostApp(const X11Windows& windows, const DesktopEntries& entries,
-                                 std::function<QString(qint64)> accessibleName)
+X11FrontmostApp::X11FrontmostApp(
+    const X11Windows& windows, const DesktopEntries& entries, std::function<QString(qint64)> accessibleName)
     : m_windows(windows)
     , m_entries(entries)
     , m_accessibleName(std::move(accessibleName))
@@ -48,7 +48,7 @@ std::optional<RunningApp> X11FrontmostApp::application(qint64 pid) const
         return std::nullopt;
     const QString windowClass = m_windows.windowClass(pid);
     const QString executable = executableName(pid);
-    RunningApp app{pid, {}, {}};
+    RunningApp app { pid, {}, {} };
     if (const auto entry = m_entries.forProcess(pid, windowClass, executable)) {
         app.bundleID = entry->id;
         app.name = entry->name;

@@ -14,8 +14,8 @@ class X11Windows;
 class X11FrontmostApp final : public FrontmostApp {
 public:
     // accessibleName gives the accessibility bus's name for a process ("" when none).
-    X11FrontmostApp(const X11Windows& windows, const DesktopEntries& entries,
-                    std::function<QString(qint64)> accessibleName);
+    X11FrontmostApp(
+        const X11Windows& windows, const DesktopEntries& entries, std::function<QString(qint64)> accessibleName);
 
     bool isAvailable() const override;
     std::optional<qint64> frontmostPid() const override;

@@ -81,7 +81,7 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
     Window root = 0;
     unsigned int altMask = Mod1Mask;
     unsigned int superMask = Mod4Mask;
-    std::array<unsigned int, 4> lockVariants{};
+    std::array<unsigned int, 4> lockVariants {};
     std::vector<Grab> grabs;
     bool remapScheduled = false;
     // The first event number of the keyboard extension, -1 without it.
@@ -93,13 +93,10 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
         altMask = modifierMaskOf(display, keymap, XK_Alt_L, Mod1Mask);
         superMask = modifierMaskOf(display, keymap, XK_Super_L, Mod4Mask);
         const unsigned int numLock = modifierMaskOf(display, keymap, XK_Num_Lock, Mod2Mask);
-        lockVariants = {0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock};
+        lockVariants = { 0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock };
     }
 
-    unsigned int keycodeOf(Qt::Key key) const
-    {
-        return X11Keymap::read(display).keycodeOf(keysymFor(key));
-    }
+    unsigned int keycodeOf(Qt::Key key) const { return X11Keymap::read(display).keycodeOf(keysymFor(key)); }
 
     unsigned int modifierBits(Qt::KeyboardModifiers modifiers) const
     {
@@ -133,14 +130,14 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
             X11ErrorScope scope(display);
             for (unsigned int lock : lockVariants)
                 XGrabKey(display, static_cast<int>(grab.keycode), grab.modifiers | lock, root, False, GrabModeAsync,
-                         GrabModeAsync);
+                    GrabModeAsync);
             if (scope.failed()) {
                 refused = true;
                 if (scope.errorCode() == BadAccess && scope.requestCode() == X_GrabKey)
                     qCInfo(lcPlatform) << "Another program holds the shortcut (BadAccess on X_GrabKey)";
                 else
                     qCWarning(lcPlatform) << "Grabbing the shortcut failed with X error" << scope.errorCode()
-                                       << "on request" << scope.requestCode();
+                                          << "on request" << scope.requestCode();
             }
         }
         // Some variants may have been granted before one was refused.
@@ -261,14 +258,13 @@ bool X11HotkeyGrabber::grab(quint32 id, KeyCombination combination)
     ungrab(id);
     if (!d->display)
         return false;
-    const Grab wanted{id, combination, d->keycodeOf(combination.key), d->modifierBits(combination.modifiers)};
+    const Grab wanted { id, combination, d->keycodeOf(combination.key), d->modifierBits(combination.modifiers) };
     if (wanted.keycode == 0) {
         qCWarning(lcPlatform) << "No key code for the shortcut's key" << combination.key;
         return false;
     }
-    if (std::any_of(d->grabs.begin(), d->grabs.end(), [&](const Grab& g) {
-            return g.keycode == wanted.keycode && g.modifiers == wanted.modifiers;
-        })) {
+    if (std::any_of(d->grabs.begin(), d->grabs.end(),
+            [&](const Grab& g) { return g.keycode == wanted.keycode && g.modifiers == wanted.modifiers; })) {
         qCInfo(lcPlatform) << "Shortcut already held by another of our hot keys";
         return false;
     }

@@ -81,8 +81,8 @@ QList<quint32> X11Windows::windowsOf(qint64 pid) const
     if (!m_connection)
         return result;
     // Up to 4096 windows, bottom to top.
-    const PropertyReply reply =
-        property(connectionOf(m_connection), m_root, m_atoms.clientListStacking, XCB_ATOM_WINDOW, 4096);
+    const PropertyReply reply
+        = property(connectionOf(m_connection), m_root, m_atoms.clientListStacking, XCB_ATOM_WINDOW, 4096);
     if (!reply)
         return result;
     const auto* windows = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
@@ -97,13 +97,13 @@ QList<quint32> X11Windows::windowsOf(qint64 pid) const
 QString X11Windows::windowClass(qint64 pid) const
 {
     for (const quint32 window : windowsOf(pid)) {
-        const PropertyReply reply =
-            property(connectionOf(m_connection), window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
+        const PropertyReply reply
+            = property(connectionOf(m_connection), window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
         if (!reply)
             continue;
         // Two NUL-terminated strings: instance, then class.
-        const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                               xcb_get_property_value_length(reply.get()));
+        const QByteArray value(
+            static_cast<const char*>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
         const QList<QByteArray> parts = value.split('\0');
         if (parts.size() >= 2 && !parts.at(1).isEmpty())
             return QString::fromLocal8Bit(parts.at(1));
@@ -125,7 +125,7 @@ bool X11Windows::activate(qint64 pid) const
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_connection_t* connection = connectionOf(m_connection);
     xcb_send_event(connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+        reinterpret_cast<const char*>(&event));
     xcb_flush(connection);
     return true;
 }

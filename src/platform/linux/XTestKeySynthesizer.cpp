@@ -67,7 +67,7 @@ bool XTestKeySynthesizer::modifiersHeld() const
 {
     if (!m_display)
         return false;
-    std::array<char, 32> keys{};
+    std::array<char, 32> keys {};
     XQueryKeymap(m_display, keys.data());
     XModifierKeymap* map = XGetModifierMapping(m_display);
     if (!map)

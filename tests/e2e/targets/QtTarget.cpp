@@ -23,8 +23,7 @@ QString defaultAreaText()
     return lines.join(QLatin1Char('\n'));
 }
 
-template<typename W>
-W* named(W* widget, const QString& name)
+template <typename W> W* named(W* widget, const QString& name)
 {
     widget->setObjectName(name);
     widget->setAccessibleName(name);
@@ -43,10 +42,10 @@ int main(int argc, char** argv)
 
     QCommandLineParser parser;
     const QCommandLineOption lineOption(QStringLiteral("line"), QStringLiteral("Line edit text."),
-                                        QStringLiteral("text"), QStringLiteral("Hello there"));
-    const QCommandLineOption areaOption(QStringLiteral("area"), QStringLiteral("Text area text."),
-                                        QStringLiteral("text"), defaultAreaText());
-    parser.addOptions({lineOption, areaOption});
+        QStringLiteral("text"), QStringLiteral("Hello there"));
+    const QCommandLineOption areaOption(
+        QStringLiteral("area"), QStringLiteral("Text area text."), QStringLiteral("text"), defaultAreaText());
+    parser.addOptions({ lineOption, areaOption });
     parser.process(app);
 
     QWidget window;

@@ -8,24 +8,24 @@
 #include <gtk/gtk.h>
 #include <string.h>
 
-static void name_widget(GtkWidget *widget, const char *name)
+static void name_widget(GtkWidget* widget, const char* name)
 {
     gtk_widget_set_name(widget, name);
     atk_object_set_name(gtk_widget_get_accessible(widget), name);
 }
 
-static GtkWidget *entry(const char *name, const char *text)
+static GtkWidget* entry(const char* name, const char* text)
 {
-    GtkWidget *widget = gtk_entry_new();
+    GtkWidget* widget = gtk_entry_new();
     gtk_entry_set_text(GTK_ENTRY(widget), text);
     name_widget(widget, name);
     return widget;
 }
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
-    const char *line = "Hello there";
-    GString *area = g_string_new(NULL);
+    const char* line = "Hello there";
+    GString* area = g_string_new(NULL);
     for (int i = 1; i <= 40; ++i)
         g_string_append_printf(area, "%sLine %d of the text area.", i > 1 ? "\n" : "", i);
 
@@ -37,33 +37,32 @@ int main(int argc, char **argv)
             g_string_assign(area, argv[i + 1]);
     }
 
-    GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Quillcraft GTK target");
     gtk_window_set_default_size(GTK_WINDOW(window), 520, 420);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), NULL);
 
-    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(box), 8);
     gtk_container_add(GTK_CONTAINER(window), box);
 
     gtk_box_pack_start(GTK_BOX(box), entry("Line field", line), FALSE, FALSE, 0);
 
-    GtkWidget *view = gtk_text_view_new();
+    GtkWidget* view = gtk_text_view_new();
     name_widget(view, "Text area");
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), area->str, -1);
-    GtkWidget *scroll = gtk_scrolled_window_new(NULL, NULL);
+    GtkWidget* scroll = gtk_scrolled_window_new(NULL, NULL);
     name_widget(scroll, "Scroll area");
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroll), GTK_POLICY_AUTOMATIC,
-                                   GTK_POLICY_ALWAYS);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroll), GTK_POLICY_AUTOMATIC, GTK_POLICY_ALWAYS);
     gtk_widget_set_size_request(scroll, 460, 160);
     gtk_container_add(GTK_CONTAINER(scroll), view);
     gtk_box_pack_start(GTK_BOX(box), scroll, FALSE, FALSE, 0);
 
-    GtkWidget *password = entry("Password field", "secret");
+    GtkWidget* password = entry("Password field", "secret");
     gtk_entry_set_visibility(GTK_ENTRY(password), FALSE);
     gtk_box_pack_start(GTK_BOX(box), password, FALSE, FALSE, 0);
 
-    GtkWidget *disabled = entry("Disabled field", "Disabled text");
+    GtkWidget* disabled = entry("Disabled field", "Disabled text");
     gtk_widget_set_sensitive(disabled, FALSE);
     gtk_box_pack_start(GTK_BOX(box), disabled, FALSE, FALSE, 0);
 

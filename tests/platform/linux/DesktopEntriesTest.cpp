@@ -1,5 +1,5 @@
-#include "Wait.h"
 #include "platform/linux/DesktopEntries.h"
+#include "Wait.h"
 #include "platform/linux/X11FrontmostApp.h"
 
 #include <QCoreApplication>
@@ -43,12 +43,12 @@ protected:
 TEST_F(DesktopEntriesTest, MatchesWindowClassThenFileNameThenExecutable)
 {
     write(QStringLiteral("org.example.Writer.desktop"),
-          "[Desktop Entry]\nName=Writer\nName[de]=Schreiber\nExec=/usr/bin/writer-bin %U\n"
-          "StartupWMClass=WriterWindow\n[Desktop Action new]\nName=New window\n");
+        "[Desktop Entry]\nName=Writer\nName[de]=Schreiber\nExec=/usr/bin/writer-bin %U\n"
+        "StartupWMClass=WriterWindow\n[Desktop Action new]\nName=New window\n");
     write(QStringLiteral("notes.desktop"), "[Desktop Entry]\nName=Notes\nExec=\"notes\"\n");
     write(QStringLiteral("ghost.desktop"), "[Desktop Entry]\nName=Ghost\nExec=ghost\nHidden=true\n");
     write(QStringLiteral("broken.desktop"), "Name=No group\n");
-    const DesktopEntries entries({dir.path()});
+    const DesktopEntries entries({ dir.path() });
 
     const auto byClass = entries.forProcess(0, QStringLiteral("WriterWindow"), QString());
     ASSERT_TRUE(byClass);
@@ -74,7 +74,7 @@ TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
 {
     write(QStringLiteral("terminal.desktop"), "[Desktop Entry]\nName=Terminal\nExec=terminal\n");
     write(QStringLiteral("editor.desktop"), "[Desktop Entry]\nName=Editor\nExec=editor\nStartupWMClass=Editor\n");
-    const DesktopEntries entries({dir.path()});
+    const DesktopEntries entries({ dir.path() });
     const QString terminal = dir.path() + QStringLiteral("/applications/terminal.desktop");
 
     const auto spawn = [&](const QString& launchedPid) {
@@ -84,12 +84,12 @@ TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
         process->setProcessEnvironment(environment);
         // $$ is the shell's own pid, which exec hands on to sleep.
         process->start(QStringLiteral("/bin/sh"),
-                       {QStringLiteral("-c"),
-                        QStringLiteral("%1exec sleep 30")
-                            .arg(launchedPid.isNull() ? QString()
-                                                      : QStringLiteral("GIO_LAUNCHED_DESKTOP_FILE_PID=%1 export "
-                                                                       "GIO_LAUNCHED_DESKTOP_FILE_PID; ")
-                                                            .arg(launchedPid))});
+            { QStringLiteral("-c"),
+                QStringLiteral("%1exec sleep 30")
+                    .arg(launchedPid.isNull() ? QString()
+                                              : QStringLiteral("GIO_LAUNCHED_DESKTOP_FILE_PID=%1 export "
+                                                               "GIO_LAUNCHED_DESKTOP_FILE_PID; ")
+                                                    .arg(launchedPid)) });
         EXPECT_TRUE(process->waitForStarted());
         EXPECT_TRUE(waitUntil([&] {
             QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(process->processId()));
@@ -114,7 +114,7 @@ TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
     ASSERT_TRUE(byBareHint);
     EXPECT_EQ(byBareHint->id, QStringLiteral("terminal"));
 
-    for (QProcess* process : {launched.get(), child.get(), unnamed.get()}) {
+    for (QProcess* process : { launched.get(), child.get(), unnamed.get() }) {
         process->kill();
         process->waitForFinished();
     }
@@ -124,10 +124,10 @@ TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
 TEST_F(DesktopEntriesTest, ExecutableSkipsEnvAndItsAssignments)
 {
     write(QStringLiteral("browser_browser.desktop"),
-          "[Desktop Entry]\nName=Browser\n"
-          "Exec=env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/browser_browser.desktop "
-          "/snap/bin/browser %u\n");
-    const DesktopEntries entries({dir.path()});
+        "[Desktop Entry]\nName=Browser\n"
+        "Exec=env BAMF_DESKTOP_FILE_HINT=/var/lib/snapd/desktop/applications/browser_browser.desktop "
+        "/snap/bin/browser %u\n");
+    const DesktopEntries entries({ dir.path() });
     const auto entry = entries.forProcess(0, QString(), QStringLiteral("browser"));
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->id, QStringLiteral("browser_browser"));
@@ -140,7 +140,7 @@ TEST_F(DesktopEntriesTest, ExecutableOfAProcessWhoseFileWasReplaced)
     const QString copy = dir.path() + QStringLiteral("/writer-bin");
     ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), copy));
     QProcess process;
-    process.start(copy, {QStringLiteral("30")});
+    process.start(copy, { QStringLiteral("30") });
     ASSERT_TRUE(process.waitForStarted());
     ASSERT_TRUE(QFile::remove(copy));
     EXPECT_EQ(X11FrontmostApp::executableName(process.processId()), QStringLiteral("writer-bin"));
