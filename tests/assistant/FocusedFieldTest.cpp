@@ -1,6 +1,6 @@
 #include "assistant/FocusedField.h"
 
-#include "FakeAccessibility.h"
+#include "FakeFieldScene.h"
 
 #include <gtest/gtest.h>
 
@@ -9,27 +9,10 @@ using namespace quillcraft::test;
 
 namespace {
 
-constexpr qint64 targetPid = 4242;
 constexpr qint64 ownPid = 7;
 
-// One 1280 x 1024 screen whose bottom 24 points are a panel. Frames below are
-// given in top-left accessibility coordinates and come out flipped (y' = 1024 - y - h).
-class FocusedFieldTest : public testing::Test {
+class FocusedFieldTest : public testing::Test, protected FakeFieldScene {
 protected:
-    FocusedFieldTest()
-    {
-        screens.list = { { QRectF(0, 0, 1280, 1024), QRectF(0, 24, 1280, 1000) } };
-        apps.running = { { targetPid, QStringLiteral("org.example.Editor"), QStringLiteral("Editor") } };
-        window->setFrame({ 100, 100, 600, 400 });
-        field->setFrame({ 120, 130, 300, 30 });
-        field->setParent(window);
-        field->attributes.insert(AX::window, ElementRef(window));
-        field->attributes.insert(AX::value, QStringLiteral("Hello world"));
-        field->attributes.insert(AX::selectedTextRange, TextRange { 6, 5 });
-        field->attributes.insert(AX::enabled, true);
-        accessibility.focused = field;
-    }
-
     FieldSources sources()
     {
         FieldSources s;
@@ -39,14 +22,6 @@ protected:
         s.ownPid = ownPid;
         return s;
     }
-
-    static QRectF flipped(QRectF r) { return { r.x(), 1024 - r.y() - r.height(), r.width(), r.height() }; }
-
-    FakeAccessibility accessibility;
-    FakeScreens screens;
-    FakeApps apps;
-    std::shared_ptr<FakeElement> window = FakeElement::make(QString(AX::windowRole));
-    std::shared_ptr<FakeElement> field = FakeElement::make(QString(AX::textFieldRole));
 };
 
 // A text area inside `levels` containers of the same size below a scroll area.

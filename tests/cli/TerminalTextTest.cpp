@@ -1,14 +1,12 @@
 #include "cli/TerminalText.h"
 
+#include "Printers.h"
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
-// Failures show the text as an escaped string, not as UTF-16 units.
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << testing::PrintToString(text.toStdString());
-}
-
 using namespace quillcraft;
+using quillcraft::test::u;
 using TerminalText::Rendering;
 using TerminalText::sanitized;
 

@@ -5,34 +5,20 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "Printers.h"
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-QT_BEGIN_NAMESPACE
-// Failures show the text, not its UTF-16 code units.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
 using namespace quillcraft;
+using quillcraft::test::fileContents;
+using quillcraft::test::u;
 
 namespace {
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void seed(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions)
 {
@@ -100,14 +86,14 @@ TEST_F(PrivateFileTest, OnlyTheOwnerCanReadWhateverTheUmaskOrTheOldMode)
     PrivateFile file(path());
     ASSERT_TRUE(file.write("first"));
     EXPECT_EQ(mode(path()), 0600u);
-    EXPECT_EQ(contents(path()), "first");
+    EXPECT_EQ(fileContents(path()), "first");
 
     seed(path(), "old",
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     ASSERT_EQ(mode(path()), 0644u);
     ASSERT_TRUE(file.write("second"));
     EXPECT_EQ(mode(path()), 0600u);
-    EXPECT_EQ(contents(path()), "second");
+    EXPECT_EQ(fileContents(path()), "second");
     EXPECT_TRUE(file.errorString().isEmpty());
     EXPECT_EQ(entries(), QStringList { u("prefs.json") }); // no temporary left behind
 }
@@ -130,7 +116,7 @@ TEST_F(PrivateFileTest, AFailedWriteKeepsTheOldFileAndSaysSo)
         EXPECT_FALSE(file.write(QByteArray(64 * 1024, 'x')));
         EXPECT_FALSE(file.errorString().isEmpty());
     }
-    EXPECT_EQ(contents(path()), "old");
+    EXPECT_EQ(fileContents(path()), "old");
     EXPECT_EQ(entries(), QStringList { u("prefs.json") });
 }
 
@@ -144,7 +130,7 @@ TEST_F(PrivateFileTest, SetAsideKeepsTheContentAndNeverOverwritesAnEarlierOne)
     seed(path(), "damaged one", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(file.setAside(now), first);
     EXPECT_FALSE(QFile::exists(path()));
-    EXPECT_EQ(contents(first), "damaged one");
+    EXPECT_EQ(fileContents(first), "damaged one");
 
     // Two more in the same millisecond; one name is already taken by someone else.
     seed(first + u("-3"), "not ours", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -152,10 +138,10 @@ TEST_F(PrivateFileTest, SetAsideKeepsTheContentAndNeverOverwritesAnEarlierOne)
     EXPECT_EQ(file.setAside(now), first + u("-2"));
     seed(path(), "damaged three", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(file.setAside(now), first + u("-4"));
-    EXPECT_EQ(contents(first), "damaged one");
-    EXPECT_EQ(contents(first + u("-2")), "damaged two");
-    EXPECT_EQ(contents(first + u("-3")), "not ours");
-    EXPECT_EQ(contents(first + u("-4")), "damaged three");
+    EXPECT_EQ(fileContents(first), "damaged one");
+    EXPECT_EQ(fileContents(first + u("-2")), "damaged two");
+    EXPECT_EQ(fileContents(first + u("-3")), "not ours");
+    EXPECT_EQ(fileContents(first + u("-4")), "damaged three");
     EXPECT_TRUE(file.errorString().isEmpty());
 
     // Nothing to set aside.

@@ -4,19 +4,18 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "Printers.h"
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 
 using namespace quillcraft;
+using quillcraft::test::u;
 using namespace std::chrono_literals;
 
 namespace {
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
 
 const QString terminal = u("org.gnome.Terminal");
 const QString writer = u("org.gnome.TextEditor");

@@ -6,6 +6,9 @@
 #include <QPointF>
 #include <QTemporaryDir>
 
+#include "Printers.h"
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -15,19 +18,10 @@
 #include <thread>
 
 using namespace quillcraft;
+using quillcraft::test::fileContents;
+using quillcraft::test::u;
 
 namespace {
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void write(const QString& path, const QByteArray& bytes)
 {
@@ -117,14 +111,14 @@ TEST_F(DefaultsStoreTest, RefusesValuesItCannotKeep)
 {
     DefaultsStore store(path());
     store.setValue(u("x"), 2);
-    const QByteArray before = contents(path());
+    const QByteArray before = fileContents(path());
     for (const QVariant& value : { QVariant(QPointF(1, 2)), QVariant(std::numeric_limits<double>::infinity()),
              QVariant(std::nan("")), QVariant(QDateTime()), QVariant(QVariantList { 1, QPointF() }),
              QVariant(QDateTime(QDate(12000, 1, 1), QTime(0, 0), Qt::UTC)) }) {
         EXPECT_FALSE(store.setValue(u("x"), value)) << value.typeName();
     }
     EXPECT_EQ(store.numberValue(u("x")), 2.0);
-    EXPECT_EQ(contents(path()), before);
+    EXPECT_EQ(fileContents(path()), before);
 }
 
 TEST_F(DefaultsStoreTest, SharedInstanceSeesWritesAndReportsRealChangesOnly)
@@ -175,7 +169,7 @@ TEST_F(DefaultsStoreTest, DamagedFileIsSetAsideNeverOverwritten)
     DefaultsStore store(path());
     EXPECT_TRUE(store.keys().isEmpty());
     ASSERT_EQ(asideFiles().size(), 1);
-    EXPECT_EQ(contents(m_dir.filePath(u("quillcraft/") + asideFiles().first())), damaged);
+    EXPECT_EQ(fileContents(m_dir.filePath(u("quillcraft/") + asideFiles().first())), damaged);
     ASSERT_EQ(WarningLog::lines().size(), 1);
     EXPECT_FALSE(WarningLog::lines().first().contains(u("secretword")));
     EXPECT_FALSE(WarningLog::lines().first().contains(QLatin1Char('\n')));

@@ -7,30 +7,16 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include "Printers.h"
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
-QT_BEGIN_NAMESPACE
-// Failures show the text, not its UTF-16 code units.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
 using namespace quillcraft;
+using quillcraft::test::fileContents;
+using quillcraft::test::u;
 
 namespace {
-
-QString u(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class PreferenceSchemaTest : public testing::Test {
 protected:
@@ -45,7 +31,7 @@ protected:
     {
         QList<QByteArray> all;
         for (const QString& name : QDir(m_dir.path()).entryList({ u("defaults.json.damaged-*") }, QDir::Files))
-            all.append(contents(m_dir.filePath(name)));
+            all.append(fileContents(m_dir.filePath(name)));
         return all;
     }
 
@@ -92,7 +78,7 @@ TEST_F(PreferenceSchemaTest, FilesFromBeforeTheFirstOrAfterTheCurrentSchemaAreSe
         EXPECT_FALSE(store.contains(PreferenceKeys::grammarOn.name)) << bytes.constData();
         // The next write is in the current schema and leaves the old file where it was put.
         store.setValue(PreferenceKeys::language.name, u("English"));
-        const QJsonObject written = QJsonDocument::fromJson(contents(path())).object();
+        const QJsonObject written = QJsonDocument::fromJson(fileContents(path())).object();
         EXPECT_EQ(written.value(u("schema")).toInt(), PreferenceKeys::schemaVersion) << bytes.constData();
     }
     EXPECT_EQ(asideContents().size(), unreadable.size());

@@ -8,12 +8,15 @@
 
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <ostream>
 
 QT_BEGIN_NAMESPACE
+// Text as an escaped string: control characters in a failing value never reach the terminal.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
-    *out << '"' << text.toStdString() << '"';
+    *out << testing::PrintToString(text.toStdString());
 }
 QT_END_NAMESPACE
 

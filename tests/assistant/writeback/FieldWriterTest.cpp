@@ -3,7 +3,7 @@
 // read-backs 30 ms apart, the outcomes when the application misbehaves, and
 // that nothing waits or calls back once the writer is gone.
 
-#include "FakeAccessibility.h"
+#include "FakeFieldScene.h"
 #include "ManualClock.h"
 
 #include "assistant/FocusedField.h"
@@ -19,7 +19,6 @@ using WriteResult = FieldWriter::WriteResult;
 
 namespace {
 
-constexpr qint64 targetPid = 4242;
 // Longer than any read-back: 10 waits of 30 ms.
 constexpr qint64 allReadBacks = 1000;
 
@@ -30,21 +29,8 @@ template <typename Result> struct Report {
     qint64 waitedMs = -1;
 };
 
-class FieldWriterTest : public testing::Test {
+class FieldWriterTest : public testing::Test, protected FakeFieldScene {
 protected:
-    FieldWriterTest()
-    {
-        screens.list = { { QRectF(0, 0, 1280, 1024), QRectF(0, 24, 1280, 1000) } };
-        apps.running = { { targetPid, QStringLiteral("org.example.Editor"), QStringLiteral("Editor") } };
-        window->setFrame({ 100, 100, 600, 400 });
-        field->setFrame({ 120, 130, 300, 30 });
-        field->setParent(window);
-        field->attributes.insert(AX::window, ElementRef(window));
-        field->attributes.insert(AX::value, QStringLiteral("Hello world"));
-        field->attributes.insert(AX::selectedTextRange, TextRange { 6, 5 });
-        accessibility.focused = field;
-    }
-
     std::optional<FocusedField> current()
     {
         FieldSources sources;
@@ -96,13 +82,8 @@ protected:
 
     qsizetype reads(QLatin1String attribute) const { return field->reads.count(QString(attribute)); }
 
-    FakeAccessibility accessibility;
-    FakeScreens screens;
-    FakeApps apps;
     ManualClock clock;
     QObject application;
-    std::shared_ptr<FakeElement> window = FakeElement::make(QString(AX::windowRole));
-    std::shared_ptr<FakeElement> field = FakeElement::make(QString(AX::textFieldRole));
     FieldWriter writer { clock };
 
 private:
