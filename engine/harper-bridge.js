@@ -84,20 +84,47 @@
     return JSON.stringify(findings);
   }
 
+  // A trap (a panic or an abort inside the engine) leaves the instance's memory half
+  // updated, so later calls on it could fail or answer wrongly: the engine is made
+  // again from the compiled module with a fresh glue.
+  let compiled = null;
+  let instances = 0;
+
+  function instantiate() {
+    linter = null;
+    glue = instances === 0 || typeof global.__harperMakeGlue !== "function" ? global.__harperGlue
+                                                                             : global.__harperMakeGlue();
+    if (!glue || typeof glue.initSync !== "function")
+      throw new Error("The engine's glue is missing.");
+    ++instances;
+    glue.initSync({ module: compiled });
+    glue.setup();
+    linter = glue.Linter.new(glue.Dialect.American);
+  }
+
+  const isTrap = (error) => typeof WebAssembly.RuntimeError === "function" && error instanceof WebAssembly.RuntimeError;
+
   global.quillcraftHarper = {
     setup() {
       try {
-        glue = global.__harperGlue;
-        if (!glue || typeof glue.initSync !== "function")
-          throw new Error("The engine's glue is missing.");
         const bytes = global.__harperWasm;
         if (!(bytes instanceof ArrayBuffer))
           throw new Error("The engine's binary is missing.");
-        glue.initSync({ module: new WebAssembly.Module(bytes) });
-        glue.setup();
-        linter = glue.Linter.new(glue.Dialect.American);
-        for (let round = 0; round < warmUpRounds; ++round)
-          findingsOf(warmUpText(round));
+        compiled = new WebAssembly.Module(bytes);
+        instantiate();
+        // A trap while warming up costs the warm-up, not the engine: one fresh start is
+        // allowed, and a second trap means the engine cannot run here.
+        let restarted = false;
+        for (let round = 0; round < warmUpRounds; ++round) {
+          try {
+            findingsOf(warmUpText(round));
+          } catch (error) {
+            if (!isTrap(error) || restarted)
+              throw error;
+            restarted = true;
+            instantiate();
+          }
+        }
         return Promise.resolve(true);
       } catch (error) {
         linter = null;
@@ -111,6 +138,13 @@
           throw new Error("The engine is not set up.");
         return Promise.resolve(findingsOf(String(text)));
       } catch (error) {
+        if (isTrap(error)) {
+          try {
+            instantiate();
+          } catch (restartError) {
+            linter = null;
+          }
+        }
         return Promise.reject(error);
       }
     },

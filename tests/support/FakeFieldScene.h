@@ -12,19 +12,19 @@ struct FakeFieldScene {
 
     FakeFieldScene()
     {
-        screens.list = {{QRectF(0, 0, 1280, 1024), QRectF(0, 24, 1280, 1000)}};
-        apps.running = {{targetPid, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")}};
-        window->setFrame({100, 100, 600, 400});
-        field->setFrame({120, 130, 300, 30});
+        screens.list = { { QRectF(0, 0, 1280, 1024), QRectF(0, 24, 1280, 1000) } };
+        apps.running = { { targetPid, QStringLiteral("org.example.Editor"), QStringLiteral("Editor") } };
+        window->setFrame({ 100, 100, 600, 400 });
+        field->setFrame({ 120, 130, 300, 30 });
         field->setParent(window);
         field->attributes.insert(AX::window, ElementRef(window));
         field->attributes.insert(AX::value, QStringLiteral("Hello world"));
-        field->attributes.insert(AX::selectedTextRange, TextRange{6, 5});
+        field->attributes.insert(AX::selectedTextRange, TextRange { 6, 5 });
         field->attributes.insert(AX::enabled, true);
         accessibility.focused = field;
     }
 
-    static QRectF flipped(QRectF r) { return {r.x(), 1024 - r.y() - r.height(), r.width(), r.height()}; }
+    static QRectF flipped(QRectF r) { return { r.x(), 1024 - r.y() - r.height(), r.width(), r.height() }; }
 
     FakeAccessibility accessibility;
     FakeScreens screens;

@@ -1,0 +1,79 @@
+// The bridge over a stand-in glue whose engine traps on demand: a trap while warming
+// up or linting makes the engine again instead of leaving a broken one in place.
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import fs from "node:fs";
+import path from "node:path";
+import vm from "node:vm";
+import { fileURLToPath } from "node:url";
+
+const bridgeSource = fs.readFileSync(
+  path.join(path.dirname(fileURLToPath(import.meta.url)), "..", "harper-bridge.js"), "utf8");
+
+// traps: how many of the next lint calls trap, counted across every engine made.
+function load(traps) {
+  const made = [];
+  const makeGlue = () => {
+    const glue = {
+      initSync() {},
+      setup() {},
+      Dialect: { American: 0 },
+      Language: { Plain: 0 },
+      Linter: {
+        new() {
+          const engine = { lints: 0 };
+          made.push(engine);
+          return {
+            lint() {
+              ++engine.lints;
+              if (traps.count > 0) {
+                --traps.count;
+                throw new WebAssembly.RuntimeError("unreachable");
+              }
+              return [];
+            },
+          };
+        },
+      },
+    };
+    return glue;
+  };
+  const context = vm.createContext({ WebAssembly });
+  // An empty module, made in the bridge's own realm so that it is an ArrayBuffer there.
+  context.__harperWasm = vm.runInContext("new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0]).buffer", context);
+  context.__harperGlue = makeGlue();
+  context.__harperMakeGlue = makeGlue;
+  vm.runInContext(bridgeSource, context);
+  return { bridge: context.quillcraftHarper, made };
+}
+
+const settle = (thenable) => new Promise((resolve) => thenable.then(
+  (value) => resolve({ fulfilled: true, value }), (reason) => resolve({ fulfilled: false, reason })));
+
+test("a trap while warming up makes the engine once more and setup still succeeds", async () => {
+  const { bridge, made } = load({ count: 1 });
+  assert.equal((await settle(bridge.setup())).fulfilled, true);
+  assert.equal(made.length, 2);
+  assert.equal((await settle(bridge.lint("Some text."))).value, "[]");
+});
+
+test("a second trap while warming up fails setup", async () => {
+  const { bridge, made } = load({ count: 2 });
+  const setup = await settle(bridge.setup());
+  assert.equal(setup.fulfilled, false);
+  assert.match(String(setup.reason), /unreachable/);
+  assert.equal(made.length, 2);
+  assert.equal((await settle(bridge.lint("Some text."))).fulfilled, false, "not set up");
+});
+
+test("a trap while linting answers nothing for that text and the next one goes to a fresh engine", async () => {
+  const traps = { count: 0 };
+  const { bridge, made } = load(traps);
+  assert.equal((await settle(bridge.setup())).fulfilled, true);
+  traps.count = 1;
+  assert.equal((await settle(bridge.lint("First text."))).fulfilled, false);
+  assert.equal(made.length, 2);
+  const next = await settle(bridge.lint("Second text."));
+  assert.equal(next.value, "[]");
+  assert.equal(made[1].lints, 1, "the trapped engine is not asked again");
+});
