@@ -5,7 +5,8 @@
  *   quillcraft_gtk_target [--line TEXT] [--area TEXT] [--labels N] [--hidden-labels N]
  *
  * --labels puts N labels in a grid before the entry, all on screen;
- * --hidden-labels puts N in a short scrolled list before it, nearly all out of view.
+ * --hidden-labels puts N in a short scrolled list before it, nearly all out of view;
+ * --background keeps the window from taking focus (one more application on the bus).
  */
 
 #include <gtk/gtk.h>
@@ -57,11 +58,16 @@ int main(int argc, char** argv)
     const char* line = "Hello there";
     int labels = 0;
     int hiddenLabels = 0;
+    gboolean background = FALSE;
     GString* area = g_string_new(NULL);
     for (int i = 1; i <= 40; ++i)
         g_string_append_printf(area, "%sLine %d of the text area.", i > 1 ? "\n" : "", i);
 
     gtk_init(&argc, &argv);
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--background") == 0)
+            background = TRUE;
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--line") == 0)
             line = argv[i + 1];
@@ -77,6 +83,10 @@ int main(int argc, char** argv)
     gtk_window_set_title(GTK_WINDOW(window), "Quillcraft GTK target");
     gtk_window_set_default_size(GTK_WINDOW(window), 520, 420);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), NULL);
+    if (background) {
+        gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
+        gtk_window_set_focus_on_map(GTK_WINDOW(window), FALSE);
+    }
 
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(box), 8);
