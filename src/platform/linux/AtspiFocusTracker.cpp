@@ -14,6 +14,8 @@ namespace {
 
 // How long a walk that found nothing stands when no event says otherwise.
 constexpr std::chrono::seconds walkRetry(1);
+// Focus gains kept while nobody looks (checking paused): only the latest matter.
+constexpr std::size_t maxPending = 64;
 
 // The event names that mean focus, the active window or the set of applications changed.
 constexpr const char* focusEvent = "object:state-changed:focused";
@@ -68,8 +70,11 @@ struct AtspiFocusTracker::Impl {
             return;
         }
         ++self->generation;
-        if (std::strcmp(event->type, focusEvent) == 0 && event->detail1 != 0)
-            self->pending.push_back({ retained(event->source), ++self->sequence });
+        if (std::strcmp(event->type, focusEvent) != 0 || event->detail1 == 0)
+            return;
+        if (self->pending.size() >= maxPending)
+            self->pending.erase(self->pending.begin());
+        self->pending.push_back({ retained(event->source), ++self->sequence });
     }
 
     // Attributes the pending focus gains to their processes (a question to the bus
