@@ -113,7 +113,8 @@ struct TargetApp::Impl {
         Ref app = applicationOf(process.processId());
         if (!app)
             return {};
-        int budget = 2000;
+        // Busy targets put thousands of labels before their fields.
+        int budget = 10000;
         return findNamed(app.get(), name, budget);
     }
 };

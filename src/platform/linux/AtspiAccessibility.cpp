@@ -2,8 +2,11 @@
 
 #include "core/Logging.h"
 #include "platform/linux/AtspiElement.h"
+#include "platform/linux/AtspiFocusTracker.h"
 #include "platform/linux/AtspiSupport.h"
+#include "platform/linux/QtAccessibleElement.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quillcraft {
@@ -27,30 +30,56 @@ struct AtspiAccessibility::Impl {
     std::function<std::optional<qint64>()> frontmostPid;
     qint64 ownPid = 0;
     bool available = false;
-
-    Ref<AtspiAccessible> desktop() const { return Ref<AtspiAccessible>(atspi_get_desktop(0)); }
+    std::unique_ptr<AtspiFocusTracker> tracker;
 
     std::optional<qint64> frontmost() const { return frontmostPid ? frontmostPid() : std::nullopt; }
 
-    // Applications on the bus with their process ids, `front`'s first.
-    std::vector<std::pair<Ref<AtspiAccessible>, qint64>> applications(std::optional<qint64> front = std::nullopt) const
+    // The focused element of one process: what its events said, else a walk
+    // (bounded, and not repeated while nothing changes). Never our own process.
+    ElementRef focusedInProcess(qint64 pid)
     {
-        std::vector<std::pair<Ref<AtspiAccessible>, qint64>> result;
-        const Ref<AtspiAccessible> root = desktop();
-        if (!root)
-            return result;
-        const int count = atspi_accessible_get_child_count(root.get(), nullptr);
-        for (int i = 0; i < count; ++i) {
-            Ref<AtspiAccessible> app = childAt(root.get(), i);
-            if (!app)
-                continue;
-            const qint64 pid = atspi_accessible_get_process_id(app.get(), nullptr);
-            if (pid == front)
-                result.emplace(result.begin(), std::move(app), pid);
-            else
-                result.emplace_back(std::move(app), pid);
+        if (pid == ownPid)
+            return nullptr;
+        if (Ref<AtspiAccessible> tracked { tracker->focusedIn(pid, ownPid) })
+            return AtspiElement::wrap(tracked.get());
+        if (!tracker->mayWalk(pid))
+            return nullptr;
+        Ref<AtspiAccessible> found;
+        // Copied: a registry event during the walk may renew the list.
+        const std::vector<AtspiFocusTracker::Application> applications = tracker->applications();
+        for (const auto& application : applications) {
+            // (A process can have more than one connection.)
+            if (application.pid == pid && (found = focusedInApplication(application.accessible.get())))
+                break;
         }
-        return result;
+        tracker->walked(pid, found.get());
+        return AtspiElement::wrap(found.get());
+    }
+
+    // One call where the toolkit can search itself (GTK); Qt 6.4 cannot.
+    static std::optional<Ref<AtspiAccessible>> collectionMatch(AtspiAccessible* window)
+    {
+        Ref<AtspiCollection> collection(atspi_accessible_get_collection_iface(window));
+        if (!collection)
+            return std::nullopt;
+        Ref<AtspiStateSet> states(atspi_state_set_new(nullptr));
+        atspi_state_set_add(states.get(), ATSPI_STATE_FOCUSED);
+        Ref<AtspiMatchRule> rule(
+            atspi_match_rule_new(states.get(), ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_NONE,
+                nullptr, ATSPI_Collection_MATCH_NONE, nullptr, ATSPI_Collection_MATCH_NONE, FALSE));
+        CallError error;
+        GArray* matches = atspi_collection_get_matches(
+            collection.get(), rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, 1, TRUE, error.out());
+        if (error || !matches)
+            return std::nullopt;
+        Ref<AtspiAccessible> found;
+        for (guint i = 0; i < matches->len; ++i) {
+            Ref<AtspiAccessible> match(g_array_index(matches, AtspiAccessible*, i));
+            if (!found)
+                found = std::move(match);
+        }
+        g_array_free(matches, TRUE);
+        return found;
     }
 
     Ref<AtspiAccessible> focusedIn(AtspiAccessible* node, int depth, int& budget) const
@@ -83,6 +112,11 @@ struct AtspiAccessibility::Impl {
             Ref<AtspiAccessible> window = childAt(app, i);
             if (!window || hasState(window.get(), ATSPI_STATE_ACTIVE) != true)
                 continue;
+            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get())) {
+                if (*match)
+                    return std::move(*match);
+                continue;
+            }
             int budget = maxNodes;
             if (Ref<AtspiAccessible> found = focusedIn(window.get(), 0, budget))
                 return found;
@@ -107,6 +141,7 @@ AtspiAccessibility::AtspiAccessibility(std::function<std::optional<qint64>()> fr
     // and then its event handlers (run re-entrantly inside our synchronous calls)
     // may call out for an uncached state and deadlock libdbus's dispatcher.
     setMessagingTimeout(std::chrono::milliseconds(500));
+    m_impl->tracker = std::make_unique<AtspiFocusTracker>();
 }
 
 AtspiAccessibility::~AtspiAccessibility() = default;
@@ -125,23 +160,34 @@ void AtspiAccessibility::setMessagingTimeout(std::chrono::milliseconds timeout)
 
 ElementRef AtspiAccessibility::focusedElement()
 {
+    // Our own windows answer in process (whether they count is the caller's choice).
+    if (ElementRef own = QtAccessibleElement::focused())
+        return own;
     if (!m_impl->available)
         return nullptr;
     const std::optional<qint64> front = m_impl->frontmost();
-    const auto applications = m_impl->applications(front);
+    if (front == m_impl->ownPid)
+        return nullptr;
+    AtspiFocusTracker& tracker = *m_impl->tracker;
+    const auto& applications = tracker.applications();
     // The frontmost application answers alone when it is on the bus: asking the
     // others too would let one frozen program in the background stall every
     // look-up for the call time-out. A sandboxed program's window can name a
-    // process id the bus does not know; then every application is asked.
-    const bool frontOnBus = front && !applications.empty() && applications.front().second == *front;
-    for (const auto& [app, pid] : applications) {
-        // (A process can have more than one connection; all of its come first.)
-        if (frontOnBus && pid != *front)
-            break;
-        if (pid == m_impl->ownPid)
-            continue;
-        if (Ref<AtspiAccessible> found = m_impl->focusedInApplication(app.get()))
-            return AtspiElement::wrap(found.get());
+    // process id the bus does not know; then every application is asked, the one
+    // that last reported focus first.
+    if (front
+        && std::any_of(applications.begin(), applications.end(), [&](const auto& app) { return app.pid == *front; }))
+        return m_impl->focusedInProcess(*front);
+    std::vector<qint64> pids;
+    if (const std::optional<qint64> last = tracker.lastFocusedPid(m_impl->ownPid))
+        pids.push_back(*last);
+    for (const auto& application : applications) {
+        if (std::find(pids.begin(), pids.end(), application.pid) == pids.end())
+            pids.push_back(application.pid);
+    }
+    for (const qint64 pid : pids) {
+        if (ElementRef found = m_impl->focusedInProcess(pid))
+            return found;
     }
     return nullptr;
 }
@@ -150,20 +196,20 @@ AXError AtspiAccessibility::enableAccessibility(qint64 pid)
 {
     if (!m_impl->available)
         return AXError::cannotComplete;
-    for (const auto& entry : m_impl->applications()) {
-        if (entry.second == pid)
-            return AXError::success;
-    }
-    return AXError::cannotComplete;
+    const auto& applications = m_impl->tracker->applications();
+    const bool onBus
+        = std::any_of(applications.begin(), applications.end(), [pid](const auto& app) { return app.pid == pid; });
+    return onBus ? AXError::success : AXError::cannotComplete;
 }
 
 QString AtspiAccessibility::applicationName(qint64 pid) const
 {
     if (!m_impl->available || pid == m_impl->ownPid)
         return {};
-    for (const auto& [app, appPid] : m_impl->applications()) {
-        if (appPid == pid)
-            return takeString(atspi_accessible_get_name(app.get(), nullptr));
+    const std::vector<AtspiFocusTracker::Application> applications = m_impl->tracker->applications();
+    for (const auto& application : applications) {
+        if (application.pid == pid)
+            return takeString(atspi_accessible_get_name(application.accessible.get(), nullptr));
     }
     return {};
 }

@@ -7,15 +7,16 @@
 
 namespace quillcraft {
 
-// The accessibility interface over libatspi. Finds the focused element by
-// walking the tree (Qt 6.4 offers no Collection interface): the frontmost
-// application first, then the others; in each, the ACTIVE top-level window,
-// then only SHOWING children, past containers that manage their descendants,
-// down to the FOCUSED element. GUI thread only.
+// The accessibility interface over libatspi. The focused element is the one
+// the frontmost application last reported focused (AtspiFocusTracker), while it
+// still is; when no event told, a search of its ACTIVE top-level window: one
+// Collection query where the toolkit has one (GTK), else a bounded walk of
+// SHOWING children (Qt 6.4), past containers that manage their descendants.
+// Our own windows are read in process (QtAccessibleElement). GUI thread only.
 class AtspiAccessibility final : public Accessibility {
 public:
     // frontmostPid names the application to look at first; ownPid is never
-    // walked, because a synchronous call into our own GUI thread would wait for itself.
+    // asked over the bus, because a synchronous call into our own GUI thread would wait for itself.
     AtspiAccessibility(std::function<std::optional<qint64>()> frontmostPid, qint64 ownPid);
     ~AtspiAccessibility() override;
     AtspiAccessibility(const AtspiAccessibility&) = delete;

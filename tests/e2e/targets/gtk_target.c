@@ -2,10 +2,15 @@
  * through the accessibility bus: an entry, a text view inside a scrolled
  * window, a password entry and a disabled entry.
  *
- *   quillcraft_gtk_target [--line TEXT] [--area TEXT]
+ *   quillcraft_gtk_target [--line TEXT] [--area TEXT] [--labels N] [--hidden-labels N]
+ *
+ * --labels puts N labels in a grid before the entry, all on screen;
+ * --hidden-labels puts N in a short scrolled list before it, nearly all out of view;
+ * --background keeps the window from taking focus (one more application on the bus).
  */
 
 #include <gtk/gtk.h>
+#include <stdlib.h>
 #include <string.h>
 
 static void name_widget(GtkWidget* widget, const char* name)
@@ -22,30 +27,72 @@ static GtkWidget* entry(const char* name, const char* text)
     return widget;
 }
 
+/* Labels that come before the entry in the accessibility tree: a busy window. */
+static void add_labels(GtkWidget* box, int visible, int hidden)
+{
+    if (visible > 0) {
+        GtkWidget* grid = gtk_grid_new();
+        for (int i = 0; i < visible; ++i) {
+            char text[16];
+            g_snprintf(text, sizeof text, "L%d", i);
+            gtk_grid_attach(GTK_GRID(grid), gtk_label_new(text), i % 30, i / 30, 1, 1);
+        }
+        gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);
+    }
+    if (hidden > 0) {
+        GtkWidget* list = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        for (int i = 0; i < hidden; ++i) {
+            char text[24];
+            g_snprintf(text, sizeof text, "Label %d", i);
+            gtk_box_pack_start(GTK_BOX(list), gtk_label_new(text), FALSE, FALSE, 0);
+        }
+        GtkWidget* scroll = gtk_scrolled_window_new(NULL, NULL);
+        gtk_widget_set_size_request(scroll, 460, 40);
+        gtk_container_add(GTK_CONTAINER(scroll), list);
+        gtk_box_pack_start(GTK_BOX(box), scroll, FALSE, FALSE, 0);
+    }
+}
+
 int main(int argc, char** argv)
 {
     const char* line = "Hello there";
+    int labels = 0;
+    int hiddenLabels = 0;
+    gboolean background = FALSE;
     GString* area = g_string_new(NULL);
     for (int i = 1; i <= 40; ++i)
         g_string_append_printf(area, "%sLine %d of the text area.", i > 1 ? "\n" : "", i);
 
     gtk_init(&argc, &argv);
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--background") == 0)
+            background = TRUE;
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--line") == 0)
             line = argv[i + 1];
         else if (strcmp(argv[i], "--area") == 0)
             g_string_assign(area, argv[i + 1]);
+        else if (strcmp(argv[i], "--labels") == 0)
+            labels = atoi(argv[i + 1]);
+        else if (strcmp(argv[i], "--hidden-labels") == 0)
+            hiddenLabels = atoi(argv[i + 1]);
     }
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Quillcraft GTK target");
     gtk_window_set_default_size(GTK_WINDOW(window), 520, 420);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), NULL);
+    if (background) {
+        gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
+        gtk_window_set_focus_on_map(GTK_WINDOW(window), FALSE);
+    }
 
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(box), 8);
     gtk_container_add(GTK_CONTAINER(window), box);
 
+    add_labels(box, labels, hiddenLabels);
     gtk_box_pack_start(GTK_BOX(box), entry("Line field", line), FALSE, FALSE, 0);
 
     GtkWidget* view = gtk_text_view_new();
