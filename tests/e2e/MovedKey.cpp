@@ -2,7 +2,10 @@
 
 #include "platform/linux/X11Keymap.h"
 
+#include <QProcess>
+
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -80,6 +83,83 @@ unsigned char MovedKey::from() const
 unsigned char MovedKey::to() const
 {
     return m_impl->to;
+}
+
+struct BlankedKey::Impl {
+    Display* display = nullptr;
+    KeyCode keycode = 0;
+    std::vector<KeySym> original;
+};
+
+BlankedKey::BlankedKey(unsigned char keycode)
+    : m_impl(std::make_unique<Impl>())
+{
+    m_impl->display = XOpenDisplay(nullptr);
+    if (!m_impl->display)
+        return;
+    const X11Keymap keymap = X11Keymap::read(m_impl->display);
+    const std::span<const KeySym> original = keymap.symbolsOf(keycode);
+    if (original.empty())
+        return;
+    m_impl->keycode = keycode;
+    m_impl->original.assign(original.begin(), original.end());
+    std::vector<KeySym> blank(original.size(), NoSymbol);
+    XChangeKeyboardMapping(m_impl->display, keycode, int(blank.size()), blank.data(), 1);
+    XSync(m_impl->display, False);
+}
+
+BlankedKey::~BlankedKey()
+{
+    if (!m_impl->display)
+        return;
+    if (isBlanked()) {
+        XChangeKeyboardMapping(
+            m_impl->display, m_impl->keycode, int(m_impl->original.size()), m_impl->original.data(), 1);
+        XSync(m_impl->display, False);
+    }
+    XCloseDisplay(m_impl->display);
+}
+
+bool BlankedKey::isBlanked() const
+{
+    return m_impl->keycode != 0;
+}
+
+bool setLayout(const QString& layout)
+{
+    QProcess process;
+    process.start(QStringLiteral("setxkbmap"), { layout });
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+SwitchedLayout::SwitchedLayout(const QString& layout)
+    : m_switched(setLayout(layout))
+{
+}
+
+SwitchedLayout::~SwitchedLayout()
+{
+    setLayout(QStringLiteral("us"));
+}
+
+bool pressControlAltWithKeycode(unsigned char keycode)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const X11Keymap keymap = X11Keymap::read(display);
+    const KeyCode control = keymap.keycodeOf(XK_Control_L);
+    const KeyCode alt = keymap.keycodeOf(XK_Alt_L);
+    bool ok = control != 0 && alt != 0;
+    if (ok) {
+        for (KeyCode code : { control, alt, KeyCode(keycode) })
+            ok = XTestFakeKeyEvent(display, code, True, CurrentTime) != 0 && ok;
+        for (KeyCode code : { KeyCode(keycode), alt, control })
+            ok = XTestFakeKeyEvent(display, code, False, CurrentTime) != 0 && ok;
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+    return ok;
 }
 
 } // namespace quillcraft::e2e
