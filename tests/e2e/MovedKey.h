@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <memory>
 
 namespace quillcraft::e2e {
@@ -29,40 +27,6 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
-
-// Takes every symbol off the key at a key code, as on a keyboard without that
-// key, and puts them back when it goes.
-class BlankedKey final {
-public:
-    explicit BlankedKey(unsigned char keycode);
-    ~BlankedKey();
-    BlankedKey(const BlankedKey&) = delete;
-    BlankedKey& operator=(const BlankedKey&) = delete;
-
-    bool isBlanked() const;
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
-};
-
-// A keyboard layout set with setxkbmap, as a user with that layout alone has
-// it, and "us" again when it goes, so later tests find the usual keyboard.
-class SwitchedLayout final {
-public:
-    explicit SwitchedLayout(const QString& layout);
-    ~SwitchedLayout();
-    SwitchedLayout(const SwitchedLayout&) = delete;
-    SwitchedLayout& operator=(const SwitchedLayout&) = delete;
-
-    bool isSwitched() const { return m_switched; }
-
-private:
-    bool m_switched;
-};
-
-// setxkbmap with these arguments; true when it succeeded.
-bool setLayout(const QString& layout);
 
 // Presses and releases Control+Alt with the key at `keycode` through XTest, as
 // a hand on that physical key does whatever the layout puts on it.

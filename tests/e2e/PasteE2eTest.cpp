@@ -4,6 +4,7 @@
 
 #include "E2eSupport.h"
 #include "MovedKey.h"
+#include "SwitchedLayout.h"
 #include "Wait.h"
 
 #include "assistant/writeback/Paste.h"

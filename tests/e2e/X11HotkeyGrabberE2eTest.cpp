@@ -4,8 +4,10 @@
 // another key code or layout, including a Russian one without Latin letters,
 // and refused in its own words when no key types R at all.
 
+#include "BlankedKey.h"
 #include "E2eSupport.h"
 #include "MovedKey.h"
+#include "SwitchedLayout.h"
 #include "Wait.h"
 
 #include "platform/Hotkey.h"
