@@ -4,7 +4,7 @@ namespace quillcraft {
 
 // Keystrokes the program sends to the focused window as if typed.
 enum class SyntheticKey {
-    paste, // Control+V
+    paste, // Control+V, or Shift+Insert when no group of the layout has V
     deleteBackward, // BackSpace
 };
 

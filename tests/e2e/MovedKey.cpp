@@ -3,6 +3,7 @@
 #include "platform/linux/X11Keymap.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -80,6 +81,26 @@ unsigned char MovedKey::from() const
 unsigned char MovedKey::to() const
 {
     return m_impl->to;
+}
+
+bool pressControlAltWithKeycode(unsigned char keycode)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const X11Keymap keymap = X11Keymap::read(display);
+    const KeyCode control = keymap.keycodeOf(XK_Control_L);
+    const KeyCode alt = keymap.keycodeOf(XK_Alt_L);
+    bool ok = control != 0 && alt != 0;
+    if (ok) {
+        for (KeyCode code : { control, alt, KeyCode(keycode) })
+            ok = XTestFakeKeyEvent(display, code, True, CurrentTime) != 0 && ok;
+        for (KeyCode code : { KeyCode(keycode), alt, control })
+            ok = XTestFakeKeyEvent(display, code, False, CurrentTime) != 0 && ok;
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+    return ok;
 }
 
 } // namespace quillcraft::e2e

@@ -28,4 +28,8 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// Presses and releases Control+Alt with the key at `keycode` through XTest, as
+// a hand on that physical key does whatever the layout puts on it.
+bool pressControlAltWithKeycode(unsigned char keycode);
+
 } // namespace quillcraft::e2e

@@ -4,6 +4,7 @@
 
 #include "E2eSupport.h"
 #include "MovedKey.h"
+#include "SwitchedLayout.h"
 #include "Wait.h"
 
 #include "assistant/writeback/Paste.h"
@@ -188,4 +189,28 @@ TEST_P(PasteE2eTest, ControlVFollowsTheVKeyToAnotherKeyCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, PasteE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
+    [](const testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });
+
+// A Russian layout alone, set before the target starts: no key types a Latin
+// V, and Control+V goes on the key V has on a US keyboard, which both
+// toolkits read as their paste shortcut.
+class RussianLayoutPasteE2eTest : public PasteE2eTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(russian.isSwitched());
+        PasteE2eTest::SetUp();
+    }
+
+    SwitchedLayout russian { QStringLiteral("ru") };
+};
+
+TEST_P(RussianLayoutPasteE2eTest, ReplacementIsPasted)
+{
+    ASSERT_TRUE(select({ 0, 5 }));
+    EXPECT_EQ(place({ 0, 5, QStringLiteral("They're") }), Paste::Result::pasted);
+    EXPECT_EQ(target.text(lineField), QStringLiteral("They're going home 😀 now."));
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, RussianLayoutPasteE2eTest, testing::Values(Toolkit::qt, Toolkit::gtk),
     [](const testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });

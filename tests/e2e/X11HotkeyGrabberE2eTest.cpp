@@ -1,15 +1,17 @@
 // Control+Alt+R grabbed on the real X server: delivered while another program
 // has the focus (sent through XTest), with Num Lock on too, and refused when
-// another X client holds it, leaving no partial grab behind.
+// another X client holds it, leaving no partial grab behind; followed to
+// another key code or layout, including a Russian one without Latin letters,
+// and refused in its own words when no key types R at all.
 
+#include "BlankedKey.h"
 #include "E2eSupport.h"
 #include "MovedKey.h"
+#include "SwitchedLayout.h"
 #include "Wait.h"
 
 #include "platform/Hotkey.h"
 #include "platform/linux/X11HotkeyGrabber.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +136,7 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutHeldByAnotherClientIsRefusedWithoutPartial
         ASSERT_TRUE(other.grab(Mod2Mask));
         EXPECT_FALSE(hotkey.registerShortcut());
         EXPECT_FALSE(hotkey.isRegistered());
+        EXPECT_EQ(hotkey.refusal(), QStringLiteral("Another app uses Ctrl+Alt+R."));
 
         OtherClient third;
         EXPECT_TRUE(third.grab(0)) << "the variants granted before the refusal were given back";
@@ -164,27 +167,78 @@ TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsItsKeyToAnotherKeyCode)
     other.ungrabKeycode(moved.from());
 }
 
-namespace {
-
-bool setLayout(const QString& layout)
-{
-    QProcess process;
-    process.start(QStringLiteral("setxkbmap"), { layout });
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-} // namespace
-
 // A layout switch the way desktops make one: Q moves to where A was.
 TEST(X11HotkeyGrabberE2eTest, ShortcutFollowsALayoutSwitch)
 {
     X11HotkeyGrabber grabber;
     int presses = 0;
     QObject::connect(&grabber, &HotkeyGrabber::pressed, [&](quint32 id) { presses += id == 7 ? 1 : 0; });
-    ASSERT_TRUE(grabber.grab(7, KeyCombination { Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier }));
+    ASSERT_EQ(
+        grabber.grab(7, KeyCombination { Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier }), GrabResult::grabbed);
     ASSERT_TRUE(setLayout(QStringLiteral("fr")));
     struct Restore {
         ~Restore() { setLayout(QStringLiteral("us")); }
     } restore;
     EXPECT_TRUE(pressUntilDelivered(QStringLiteral("ctrl+alt+q"), presses));
+}
+
+// A Russian layout alone has no Latin letters: the shortcut goes to the key R
+// has on a US keyboard, where the user's hand finds it (key code 27: evdev's
+// KEY_R plus 8).
+TEST(X11HotkeyGrabberE2eTest, ShortcutOnALayoutWithoutLatinLettersSitsOnTheUsKey)
+{
+    constexpr unsigned char physicalR = 27;
+    SwitchedLayout russian(QStringLiteral("ru"));
+    ASSERT_TRUE(russian.isSwitched());
+    X11HotkeyGrabber grabber;
+    int presses = 0;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [&] { ++presses; });
+    ASSERT_TRUE(hotkey.registerShortcut()) << hotkey.refusal().toStdString();
+
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            pressControlAltWithKeycode(physicalR);
+            spin(100);
+            return presses > 0;
+        },
+        5000));
+}
+
+// Registered with the US layout, then the user switches to Russian alone: the
+// re-grab after the mapping change must not lose the shortcut.
+TEST(X11HotkeyGrabberE2eTest, ShortcutSurvivesASwitchToALayoutWithoutLatinLetters)
+{
+    constexpr unsigned char physicalR = 27;
+    X11HotkeyGrabber grabber;
+    int presses = 0;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [&] { ++presses; });
+    ASSERT_TRUE(hotkey.registerShortcut());
+    SwitchedLayout russian(QStringLiteral("ru"));
+    ASSERT_TRUE(russian.isSwitched());
+    // Let the mapping change reach the grabber and its re-grab happen.
+    spin(500);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            pressControlAltWithKeycode(physicalR);
+            spin(100);
+            return presses > 0;
+        },
+        5000));
+}
+
+// Without the key at R's US place either, no key types R: the refusal says
+// so rather than blame another program.
+TEST(X11HotkeyGrabberE2eTest, ShortcutWithoutAnyKeyIsRefusedForThatReason)
+{
+    constexpr unsigned char physicalR = 27;
+    SwitchedLayout russian(QStringLiteral("ru"));
+    ASSERT_TRUE(russian.isSwitched());
+    BlankedKey missing(physicalR);
+    ASSERT_TRUE(missing.isBlanked());
+    X11HotkeyGrabber grabber;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [] {});
+    EXPECT_FALSE(hotkey.registerShortcut());
+    EXPECT_EQ(hotkey.lastResult(), GrabResult::noKey);
+    EXPECT_EQ(hotkey.refusal(),
+        QStringLiteral("No key on the current keyboard layout types R, so Ctrl+Alt+R cannot be used."));
 }

@@ -120,3 +120,27 @@ TEST(HotkeyTest, ShortcutHeldElsewhereIsRefusedAndLeavesNothingBehind)
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(Hotkey::display(), QStringLiteral("Ctrl+Alt+R"));
 }
+
+TEST(HotkeyTest, RefusalSaysWhyInOneSentence)
+{
+    FakeGrabber grabber;
+    Hotkey hotkey(grabber, Hotkey::rewriteId, [] {});
+    EXPECT_TRUE(hotkey.refusal().isEmpty()) << "nothing failed yet";
+
+    grabber.takenElsewhere << Hotkey::defaultCombination();
+    EXPECT_FALSE(hotkey.registerShortcut());
+    EXPECT_EQ(hotkey.lastResult(), GrabResult::heldElsewhere);
+    EXPECT_EQ(hotkey.refusal(), QStringLiteral("Another app uses Ctrl+Alt+R."));
+
+    // A layout without the letter is not another program's doing.
+    grabber.withoutKey << Hotkey::defaultCombination();
+    EXPECT_FALSE(hotkey.registerShortcut());
+    EXPECT_EQ(hotkey.lastResult(), GrabResult::noKey);
+    EXPECT_EQ(hotkey.refusal(),
+        QStringLiteral("No key on the current keyboard layout types R, so Ctrl+Alt+R cannot be used."));
+
+    ASSERT_TRUE(hotkey.registerShortcut(escape));
+    EXPECT_TRUE(hotkey.refusal().isEmpty()) << "a registration that worked leaves no refusal behind";
+    EXPECT_EQ(Hotkey::display(escape), QStringLiteral("Esc"));
+    EXPECT_EQ(Hotkey::display({ Qt::Key_F5, Qt::ShiftModifier | Qt::MetaModifier }), QStringLiteral("Shift+Super+F5"));
+}

@@ -74,18 +74,20 @@ KeySendResult FakeKeys::send(SyntheticKey key)
     return KeySendResult::sent;
 }
 
-bool FakeGrabber::grab(quint32 id, KeyCombination combination)
+GrabResult FakeGrabber::grab(quint32 id, KeyCombination combination)
 {
     ++grabCalls;
     ungrab(id);
+    if (withoutKey.contains(combination))
+        return GrabResult::noKey;
     if (takenElsewhere.contains(combination))
-        return false;
+        return GrabResult::heldElsewhere;
     for (const KeyCombination& held : std::as_const(grabs)) {
         if (held == combination)
-            return false;
+            return GrabResult::heldElsewhere;
     }
     grabs.insert(id, combination);
-    return true;
+    return GrabResult::grabbed;
 }
 
 void FakeGrabber::ungrab(quint32 id)

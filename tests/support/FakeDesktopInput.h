@@ -58,12 +58,14 @@ public:
 class FakeGrabber final : public HotkeyGrabber {
 public:
     bool isAvailable() const override { return true; }
-    bool grab(quint32 id, KeyCombination combination) override;
+    GrabResult grab(quint32 id, KeyCombination combination) override;
     void ungrab(quint32 id) override;
     void press(const KeyCombination& combination);
 
     QHash<quint32, KeyCombination> grabs;
     QList<KeyCombination> takenElsewhere;
+    // Combinations whose key no key of the keyboard types.
+    QList<KeyCombination> withoutKey;
     int grabCalls = 0;
 };
 

@@ -96,7 +96,7 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
         lockVariants = { 0u, static_cast<unsigned int>(LockMask), numLock, LockMask | numLock };
     }
 
-    unsigned int keycodeOf(Qt::Key key) const { return X11Keymap::read(display).keycodeOf(keysymFor(key)); }
+    unsigned int keycodeOf(Qt::Key key) const { return X11Keymap::read(display).shortcutKeycodeOf(keysymFor(key)); }
 
     unsigned int modifierBits(Qt::KeyboardModifiers modifiers) const
     {
@@ -123,27 +123,29 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
 
     // Grabs every lock variant or none. Without all of them the shortcut dies
     // as soon as Num Lock or Caps Lock is on.
-    bool grabAllVariants(const Grab& grab)
+    GrabResult grabAllVariants(const Grab& grab)
     {
-        bool refused = false;
+        GrabResult result = GrabResult::grabbed;
         {
             X11ErrorScope scope(display);
             for (unsigned int lock : lockVariants)
                 XGrabKey(display, static_cast<int>(grab.keycode), grab.modifiers | lock, root, False, GrabModeAsync,
                     GrabModeAsync);
             if (scope.failed()) {
-                refused = true;
-                if (scope.errorCode() == BadAccess && scope.requestCode() == X_GrabKey)
+                if (scope.errorCode() == BadAccess && scope.requestCode() == X_GrabKey) {
+                    result = GrabResult::heldElsewhere;
                     qCInfo(lcPlatform) << "Another program holds the shortcut (BadAccess on X_GrabKey)";
-                else
+                } else {
+                    result = GrabResult::failed;
                     qCWarning(lcPlatform) << "Grabbing the shortcut failed with X error" << scope.errorCode()
                                           << "on request" << scope.requestCode();
+                }
             }
         }
         // Some variants may have been granted before one was refused.
-        if (refused)
+        if (result != GrabResult::grabbed)
             ungrabAllVariants(grab);
-        return !refused;
+        return result;
     }
 
     // After a layout switch the shortcut's key may sit on another key code and
@@ -157,7 +159,7 @@ struct X11HotkeyGrabber::Private final : QAbstractNativeEventFilter {
         for (Grab& grab : grabs) {
             grab.keycode = keycodeOf(grab.combination.key);
             grab.modifiers = modifierBits(grab.combination.modifiers);
-            if (grab.keycode == 0 || !grabAllVariants(grab)) {
+            if (grab.keycode == 0 || grabAllVariants(grab) != GrabResult::grabbed) {
                 // Retried at the next mapping change; until then the key does nothing.
                 qCInfo(lcPlatform) << "A shortcut is inactive under the new keyboard mapping";
                 grab.keycode = 0;
@@ -253,25 +255,25 @@ bool X11HotkeyGrabber::isAvailable() const
     return d->display != nullptr;
 }
 
-bool X11HotkeyGrabber::grab(quint32 id, KeyCombination combination)
+GrabResult X11HotkeyGrabber::grab(quint32 id, KeyCombination combination)
 {
     ungrab(id);
     if (!d->display)
-        return false;
+        return GrabResult::failed;
     const Grab wanted { id, combination, d->keycodeOf(combination.key), d->modifierBits(combination.modifiers) };
     if (wanted.keycode == 0) {
         qCWarning(lcPlatform) << "No key code for the shortcut's key" << combination.key;
-        return false;
+        return GrabResult::noKey;
     }
     if (std::any_of(d->grabs.begin(), d->grabs.end(),
             [&](const Grab& g) { return g.keycode == wanted.keycode && g.modifiers == wanted.modifiers; })) {
         qCInfo(lcPlatform) << "Shortcut already held by another of our hot keys";
-        return false;
+        return GrabResult::heldElsewhere;
     }
-    if (!d->grabAllVariants(wanted))
-        return false;
-    d->grabs.push_back(wanted);
-    return true;
+    const GrabResult result = d->grabAllVariants(wanted);
+    if (result == GrabResult::grabbed)
+        d->grabs.push_back(wanted);
+    return result;
 }
 
 void X11HotkeyGrabber::ungrab(quint32 id)

@@ -15,7 +15,7 @@ public:
     ~X11HotkeyGrabber() override;
 
     bool isAvailable() const override;
-    bool grab(quint32 id, KeyCombination combination) override;
+    GrabResult grab(quint32 id, KeyCombination combination) override;
     void ungrab(quint32 id) override;
 
 private:

@@ -2,6 +2,10 @@
 
 #include <X11/Xlib.h>
 
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <string_view>
 #include <type_traits>
 
 namespace quillcraft {
@@ -37,6 +41,43 @@ KeyCode X11Keymap::keycodeOf(KeySym keysym) const
         }
     }
     return 0;
+}
+
+namespace {
+
+// Key codes of the letters on a US keyboard: the evdev code plus 8, fixed by
+// the server's key code rules (evdev, and the older xfree86 for these keys).
+KeyCode usKeycodeOf(KeySym keysym)
+{
+    struct Row {
+        std::string_view letters;
+        int firstEvdevCode;
+    };
+    static constexpr Row rows[] = { { "qwertyuiop", 16 }, { "asdfghjkl", 30 }, { "zxcvbnm", 44 } };
+    if (keysym >= XK_A && keysym <= XK_Z)
+        keysym += XK_a - XK_A;
+    if (keysym < XK_a || keysym > XK_z)
+        return 0;
+    for (const Row& row : rows) {
+        const size_t at = row.letters.find(char(keysym));
+        if (at != std::string_view::npos)
+            return KeyCode(row.firstEvdevCode + int(at) + 8);
+    }
+    return 0;
+}
+
+} // namespace
+
+KeyCode X11Keymap::shortcutKeycodeOf(KeySym keysym) const
+{
+    if (const KeyCode keycode = keycodeOf(keysym))
+        return keycode;
+    const KeyCode us = usKeycodeOf(keysym);
+    // Only a key the keyboard has: one with some symbol on it.
+    const std::span<const KeySym> symbols = symbolsOf(us);
+    if (us == 0 || std::all_of(symbols.begin(), symbols.end(), [](KeySym s) { return s == NoSymbol; }))
+        return 0;
+    return us;
 }
 
 KeySym X11Keymap::keysymOf(KeyCode keycode) const

@@ -21,6 +21,11 @@ public:
     // XKeysymToKeycode's answer: the lowest key code in the lowest column that
     // holds `keysym`, or 0 when no key does.
     unsigned char keycodeOf(unsigned long keysym) const;
+    // The key a shortcut on `keysym` uses: the key that holds it in any group,
+    // else, for a Latin letter, the key at the letter's place on a US keyboard,
+    // where users of layouts without Latin letters (Russian, Greek, Hebrew, ...)
+    // press their shortcuts. 0 when neither exists.
+    unsigned char shortcutKeycodeOf(unsigned long keysym) const;
     // The key's first, unshifted symbol; NoSymbol (0) when it has none.
     unsigned long keysymOf(unsigned char keycode) const;
     // All of the key's symbols, one a column; empty outside the map.

@@ -100,13 +100,26 @@ KeySendResult XTestKeySynthesizer::send(SyntheticKey key)
     if (modifiersHeld())
         return KeySendResult::modifiersHeld;
 
-    const KeySym keysym = key == SyntheticKey::paste ? XK_v : XK_BackSpace;
-    // Read now: after a layout switch V may sit on another key.
+    // Read now: after a layout switch V may sit on another key, or on none.
     const X11Keymap keymap = X11Keymap::read(m_display);
-    const KeyCode keycode = keymap.keycodeOf(keysym);
-    const KeyCode control = key == SyntheticKey::paste ? keymap.keycodeOf(XK_Control_L) : 0;
+    KeyCode keycode = 0;
+    KeyCode modifierKey = 0;
+    if (key == SyntheticKey::deleteBackward) {
+        keycode = keymap.keycodeOf(XK_BackSpace);
+    } else if ((keycode = keymap.keycodeOf(XK_v)) != 0) {
+        // V in any group: toolkits find Control+V there even while another group is active.
+        modifierKey = keymap.keycodeOf(XK_Control_L);
+    } else if ((keycode = keymap.keycodeOf(XK_Insert)) != 0) {
+        // No group has Latin letters (Russian alone, say): Qt and GTK then take
+        // Control on V's US key for Control plus a Cyrillic letter and ignore
+        // it, but both paste on Shift+Insert, which every layout keeps.
+        modifierKey = keymap.keycodeOf(XK_Shift_L);
+    } else {
+        keycode = keymap.shortcutKeycodeOf(XK_v);
+        modifierKey = keymap.keycodeOf(XK_Control_L);
+    }
     // Key code 0 means the keyboard map has no such key: sending it would type nothing.
-    if (keycode == 0 || (key == SyntheticKey::paste && control == 0)) {
+    if (keycode == 0 || (key == SyntheticKey::paste && modifierKey == 0)) {
         qCWarning(lcPlatform) << "The keyboard map has no key for a synthesised keystroke";
         return KeySendResult::failed;
     }
@@ -115,8 +128,8 @@ KeySendResult XTestKeySynthesizer::send(SyntheticKey key)
     bool ok = true;
     {
         std::optional<PressedKey> modifier;
-        if (control != 0) {
-            modifier.emplace(m_display, control);
+        if (modifierKey != 0) {
+            modifier.emplace(m_display, modifierKey);
             ok = modifier->isDown();
         }
         if (ok) {
