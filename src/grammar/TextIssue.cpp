@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
+#include <QTextBoundaryFinder>
 
 #include <cmath>
 
@@ -47,6 +48,21 @@ bool isMarkAt(QStringView text, qint64 i)
     else if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
         c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
     return QChar::isMark(c);
+}
+
+// Whether a span may begin or end at `position`: between two user-perceived
+// characters, and not inside a word at one of its combining marks, where the
+// engine splits decomposed words ("nai" + U+0308 + "ve"). Right after an
+// accented letter that ends a word is a sound place. The finders run over `text`.
+bool isSoundEdge(QStringView text, QTextBoundaryFinder& graphemes, QTextBoundaryFinder& words, qint64 position)
+{
+    graphemes.setPosition(int(position));
+    if (!graphemes.isAtBoundary())
+        return false;
+    if (!isMarkAt(text, position - 1))
+        return true;
+    words.setPosition(int(position));
+    return words.isAtBoundary();
 }
 
 QList<Suggestion> decodeSuggestions(const QJsonValue& value)
@@ -166,6 +182,9 @@ QList<TextIssue> TextIssue::decodeHarper(const QString& json, const QString& tex
     const qint64 textLength = text.size();
     QList<TextIssue> issues;
     QSet<QString> seenSpans;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+    const auto isSound = [&](qint64 position) { return isSoundEdge(text, graphemes, words, position); };
     for (const QJsonValue& value : findings) {
         const QJsonObject finding = value.toObject();
         const std::optional<qint64> start = integerValue(finding.value(QLatin1String("start")));
@@ -173,13 +192,9 @@ QList<TextIssue> TextIssue::decodeHarper(const QString& json, const QString& tex
         if (!start || !end || *start < 0 || *start >= *end || *end > textLength)
             continue;
         // A span through the middle of a character means the engine saw other text than
-        // ours; a fix there would leave half a character behind.
-        if (splitsSurrogatePair(text, *start) || splitsSurrogatePair(text, *end))
-            continue;
-        // The engine splits decomposed words (n, a, i, U+0308, v, e) at their combining
-        // marks. A span ending before a mark or starting after one cuts a word, and its
-        // fix would leave the accent on the wrong letter.
-        if (isMarkAt(text, *start - 1) || isMarkAt(text, *end))
+        // ours; a fix there would leave half a character behind, or an accent on the
+        // wrong letter.
+        if (splitsSurrogatePair(text, *start) || splitsSurrogatePair(text, *end) || !isSound(*start) || !isSound(*end))
             continue;
 
         QList<Suggestion> suggestions = decodeSuggestions(finding.value(QLatin1String("suggestions")));

@@ -1,11 +1,13 @@
 #include "QuillcraftClient.h"
 
 #include "core/TextTrim.h"
+#include "service/OneTimeBody.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
 
@@ -80,8 +82,13 @@ std::unique_ptr<RewriteTask> QuillcraftClient::rewrite(const QString& text, cons
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setTransferTimeout(int(m_timeout.count()));
-    const QByteArray body = QJsonDocument(payload(text, action, language)).toJson(QJsonDocument::Compact);
-    return std::make_unique<RewriteTask>(m_network->post(request, body), std::move(onText), std::move(onDone));
+    // A resent rewrite would count twice against the daily allowance.
+    auto* body = new OneTimeBody(QJsonDocument(payload(text, action, language)).toJson(QJsonDocument::Compact));
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    QNetworkReply* reply = m_network->post(request, body);
+    body->setParent(reply);
+    return std::make_unique<RewriteTask>(reply, std::move(onText), std::move(onDone));
 }
 
 QJsonObject QuillcraftClient::payload(const QString& text, const RewriteAction& action, const QString& language)

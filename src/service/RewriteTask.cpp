@@ -14,6 +14,17 @@ namespace {
 constexpr qint64 replyBufferSize = 64 * 1024;
 constexpr qint64 readChunk = 16 * 1024;
 
+// Failures of the connection or of the HTTP framing, as opposed to the errors
+// Qt derives from a status code. ContentReSendError is a close that Qt wanted
+// to answer by sending the request again, which OneTimeBody refuses.
+bool isTransportError(QNetworkReply::NetworkError error)
+{
+    const int code = int(error);
+    return (code > QNetworkReply::NoError && code < QNetworkReply::ProxyConnectionRefusedError)
+        || (code >= QNetworkReply::ProtocolUnknownError && code <= QNetworkReply::ProtocolFailure)
+        || error == QNetworkReply::ContentReSendError;
+}
+
 } // namespace
 
 RewriteTask::RewriteTask(QNetworkReply* reply, TextHandler onText, CompletionHandler onDone)
@@ -107,6 +118,7 @@ bool RewriteTask::readErrorBody()
         m_errorBody.append(chunk.left(QuillcraftClient::maxErrorBody - m_errorBody.size()));
         if (m_errorBody.size() >= QuillcraftClient::maxErrorBody) {
             // Enough to say what went wrong; the rest is not worth waiting for.
+            m_errorBodyFull = true;
             conclude();
             return false;
         }
@@ -166,7 +178,11 @@ bool RewriteTask::deliverText()
 void RewriteTask::conclude()
 {
     const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QNetworkReply::NetworkError error = m_reply->error();
+    QNetworkReply::NetworkError error = m_reply->error();
+    // Qt may take the close that ends a body without length or chunks for a
+    // close before the reply and try to send again; the body is whole.
+    if (error == QNetworkReply::ContentReSendError && statusValue.isValid() && bodyEndsAtClose())
+        error = QNetworkReply::NoError;
     if (!statusValue.isValid()) {
         if (error != QNetworkReply::NoError) {
             // Nothing came back: not connected, refused, timed out before the head.
@@ -179,7 +195,14 @@ void RewriteTask::conclude()
     }
     const int code = statusValue.toInt();
     if (code != 200) {
-        complete(QuillcraftClient::failure(code, m_errorBody));
+        // Qt reports statuses such as 429 as content errors; only a failure
+        // below HTTP means the body was cut short.
+        if (isTransportError(error) && !m_errorBodyFull) {
+            qCDebug(lcService) << "Rewrite error reply broke off:" << error;
+            complete(TransportError { error });
+        } else {
+            complete(QuillcraftClient::failure(code, m_errorBody));
+        }
         return;
     }
     if (error != QNetworkReply::NoError) {
@@ -198,6 +221,12 @@ void RewriteTask::conclude()
             RewriteFailure { RewriteFailure::Kind::server, QStringLiteral("The rewrite came back empty. Try again.") });
     else
         complete(text);
+}
+
+bool RewriteTask::bodyEndsAtClose() const
+{
+    return !m_reply->hasRawHeader("Content-Length")
+        && !m_reply->rawHeader("Transfer-Encoding").toLower().contains("chunked");
 }
 
 void RewriteTask::complete(const Outcome& outcome)

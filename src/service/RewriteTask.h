@@ -63,6 +63,8 @@ private:
     void complete(const Outcome& outcome);
     void detachReply();
     int status() const;
+    // Neither a length nor chunks: the server's close ends the body.
+    bool bodyEndsAtClose() const;
 
     QPointer<QNetworkReply> m_reply;
     TextHandler m_onText;
@@ -71,6 +73,7 @@ private:
     QString m_text;
     QByteArray m_errorBody;
     bool m_finishedStream = false; // a finish record said "stop" or nothing
+    bool m_errorBodyFull = false; // stopped reading an error body at its bound
     bool m_reading = false;
     bool m_over = false;
     bool m_cancelled = false;

@@ -198,6 +198,17 @@ TEST_F(HarperCheckerEchoEngine, OtherLanguagesNeverReachTheEngine)
     EXPECT_EQ(check(QStringLiteral("The cat has been asleep on the sofa since this morning.")).size(), 1);
 }
 
+TEST_F(HarperCheckerEchoEngine, GermanIsSkippedButEnglishWithGermanWordsIsChecked)
+{
+    const QString german = QStringLiteral("Wir treffen uns am Samstag im Park, wenn das Wetter schön bleibt. "
+                                          "Ich bringe Kuchen mit, und du kümmerst dich um den Kaffee.");
+    EXPECT_TRUE(check(german).isEmpty());
+    // Names and a few foreign words leave a short sentence English.
+    for (const char* mixed :
+        { "Thanks, Frau Müller, for the Kaffee und Kuchen.", "Herr Schröder signed the Vertrag yesterday." })
+        EXPECT_EQ(check(QString::fromUtf8(mixed)).size(), 1) << mixed;
+}
+
 // Engines that cannot start: onReady(false) once, then every request gets nothing.
 class BrokenEngine : public testing::TestWithParam<const char*> { };
 

@@ -101,6 +101,26 @@ TEST(TextIssueDecode, SpansCuttingADecomposedWordAreDropped)
     EXPECT_EQ(kept, (QStringList { u("cafe\u0301"), u("teh") }));
 }
 
+TEST(TextIssueDecode, FindingsNextToAnAccentedWordAreKeptInEitherForm)
+{
+    // The double space after "résumé" is a finding whether the accents are
+    // composed or decomposed; spans through an accented character are not.
+    const auto kept = [](const QString& text, const QList<std::pair<int, int>>& spans) {
+        QStringList findings;
+        for (const auto& [start, end] : spans)
+            findings << u(R"({"start":%1,"end":%2,"suggestions":[{"kind":"remove"}]})").arg(start).arg(end);
+        QStringList problems;
+        for (const TextIssue& issue : TextIssue::decodeHarper(u("[") + findings.join(u(",")) + u("]"), text))
+            problems << issue.problemText;
+        return problems;
+    };
+    const QStringList doubleSpace { u("  ") };
+    EXPECT_EQ(kept(u("The r\u00e9sum\u00e9  was"), { { 10, 12 } }), doubleSpace);
+    // Decomposed: "re" before the first accent, a span from that accent on,
+    // "sume" after it, then the double space.
+    EXPECT_EQ(kept(u("The re\u0301sume\u0301  was"), { { 4, 6 }, { 6, 10 }, { 7, 11 }, { 12, 14 } }), doubleSpace);
+}
+
 TEST(TextIssue, IdentityKindsAndShifting)
 {
     const TextIssue issue = issueAt(12, "hello");

@@ -91,6 +91,12 @@ ScriptedReply& ScriptedReply::drop()
     return *this;
 }
 
+ScriptedReply& ScriptedReply::close()
+{
+    m_steps.append({ Step::Kind::close });
+    return *this;
+}
+
 ScriptedReply& ScriptedReply::hang()
 {
     m_steps.append({ Step::Kind::hang });
@@ -256,6 +262,10 @@ void LoopbackHttpServer::runStep(Connection* connection)
     case Kind::drop:
         connection->done = true;
         socket->abort();
+        return;
+    case Kind::close:
+        connection->done = true;
+        socket->disconnectFromHost();
         return;
     case Kind::hang:
         return;

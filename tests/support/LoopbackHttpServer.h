@@ -49,13 +49,16 @@ public:
     ScriptedReply& waitFor(std::function<bool()> condition);
     // Cuts the connection here.
     ScriptedReply& drop();
+    // Closes the connection here in good order, after the bytes written so
+    // far; a chunked body is left without its last chunk.
+    ScriptedReply& close();
     // Keeps the connection open without writing anything more.
     ScriptedReply& hang();
 
 private:
     friend class LoopbackHttpServer;
     struct Step {
-        enum class Kind { send, pause, waitFor, drop, hang };
+        enum class Kind { send, pause, waitFor, drop, close, hang };
         Kind kind;
         QByteArray bytes = {};
         int ms = 0;
