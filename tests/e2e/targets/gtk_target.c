@@ -2,7 +2,10 @@
  * through the accessibility bus: an entry, a text view inside a scrolled
  * window, a password entry and a disabled entry.
  *
- *   quillcraft_gtk_target [--line TEXT] [--area TEXT]
+ *   quillcraft_gtk_target [--line TEXT] [--area TEXT] [--alone]
+ *
+ * --alone: the window holds the line field only, filling it, so the field's
+ * frame is the window's.
  */
 
 #include <gtk/gtk.h>
@@ -25,22 +28,33 @@ static GtkWidget* entry(const char* name, const char* text)
 int main(int argc, char** argv)
 {
     const char* line = "Hello there";
+    gboolean alone = FALSE;
     GString* area = g_string_new(NULL);
     for (int i = 1; i <= 40; ++i)
         g_string_append_printf(area, "%sLine %d of the text area.", i > 1 ? "\n" : "", i);
 
     gtk_init(&argc, &argv);
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (strcmp(argv[i], "--line") == 0)
-            line = argv[i + 1];
-        else if (strcmp(argv[i], "--area") == 0)
-            g_string_assign(area, argv[i + 1]);
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--alone") == 0)
+            alone = TRUE;
+        else if (strcmp(argv[i], "--line") == 0 && i + 1 < argc)
+            line = argv[++i];
+        else if (strcmp(argv[i], "--area") == 0 && i + 1 < argc)
+            g_string_assign(area, argv[++i]);
     }
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Quillcraft GTK target");
     gtk_window_set_default_size(GTK_WINDOW(window), 520, 420);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), NULL);
+    if (alone) {
+        gtk_window_set_default_size(GTK_WINDOW(window), 300, 40);
+        gtk_container_add(GTK_CONTAINER(window), entry("Line field", line));
+        gtk_widget_show_all(window);
+        gtk_main();
+        g_string_free(area, TRUE);
+        return 0;
+    }
 
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(box), 8);
