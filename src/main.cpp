@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 #include "cli/InspectCommand.h"
 #include "cli/RewriteCommand.h"
+#include "platform/DesktopSession.h"
 
 #include <cstring>
 
@@ -24,6 +25,9 @@ int main(int argc, char** argv)
             QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.").arg(QString::fromLocal8Bit(mode)));
         return CommandLine::exitUsage;
     }
+    // Said once, at start-up: the program keeps serving X11 and XWayland applications.
+    if (DesktopSession::isWayland())
+        CommandLine::printError(DesktopSession::waylandNotice());
     CommandLine::printError(QStringLiteral("The desktop program is not built yet; see quillcraft --help for "
                                            "the command-line modes."));
     return 1;

@@ -3,6 +3,7 @@
 #include "assistant/FocusedField.h"
 #include "cli/CommandLine.h"
 #include "platform/Accessibility.h"
+#include "platform/DesktopSession.h"
 #include "platform/FrontmostApp.h"
 #include "platform/TrustCheck.h"
 #include "platform/linux/LinuxSystem.h"
@@ -26,10 +27,10 @@ QString usage()
                           "Shows the text field that has keyboard focus in the frontmost application as Quillcraft\n"
                           "sees it, as one JSON object: app, bundleID, pid, role, isField, reason (why it is not a\n"
                           "field, or \"\"), textLength and selection ([location, length]) in UTF-16 units,\n"
-                          "selectedText, frame, visibleFrame and editorFrame ([x, y, width, height] with the origin\n"
-                          "at the bottom-left corner of the primary screen), isWebContent and offsetUnit (what the\n"
-                          "application counts text offsets in: \"utf16\" or \"codepoint\"). The text of password\n"
-                          "fields is never read.\n"
+                          "selectedText, frame, visibleFrame and editorFrame ([x, y, width, height] in Quillcraft's\n"
+                          "logical pixels, the origin at the bottom-left corner of the primary screen),\n"
+                          "isWebContent and offsetUnit (what the application counts text offsets in: \"utf16\" or\n"
+                          "\"codepoint\"). The text of password fields is never read.\n"
                           "\n"
                           "Options:\n"
                           "  --watch     print one line whenever what it shows changes, until interrupted\n"
@@ -95,6 +96,9 @@ int runInspectCommand(int argc, char** argv)
             return CommandLine::exitUsage;
         }
     }
+    // Fields of X11 applications can still be read, so this is said and not refused.
+    if (DesktopSession::isWayland())
+        CommandLine::printError(DesktopSession::waylandNotice());
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         CommandLine::printError(QStringLiteral("Inspecting fields needs an X11 display."));
         return 1;

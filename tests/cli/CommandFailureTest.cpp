@@ -49,10 +49,30 @@ TEST(InspectFailure, ADisplayThatDoesNotAnswerIsOneSentence)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4071"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("XDG_SESSION_TYPE"));
     test::ProgramOptions options;
     options.environment = environment;
     const test::ProgramRun run
         = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("inspect") }, options);
     EXPECT_EQ(run.status, 1); // exited by itself, with status 1
     EXPECT_EQ(run.errBytes, "quillcraft: The X11 display :4071 cannot be reached.\n");
+}
+
+TEST(InspectFailure, AWaylandSessionIsSaidOnceAndInspectGoesOnWithX11)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-0"));
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4071"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    test::ProgramOptions options;
+    options.environment = environment;
+    const test::ProgramRun run
+        = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), { QStringLiteral("inspect") }, options);
+    EXPECT_EQ(run.status, 1);
+    // The notice, then the X11 display's own failure: the Wayland session alone stops nothing.
+    EXPECT_EQ(run.err,
+        QStringLiteral("quillcraft: This is a Wayland session: Quillcraft works in X11 applications only, and cannot "
+                       "place its windows, grab its shortcut or type for you in Wayland ones.\n"
+                       "quillcraft: The X11 display :4071 cannot be reached.\n"));
 }

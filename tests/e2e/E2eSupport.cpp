@@ -106,6 +106,7 @@ QString toolkitName(Toolkit toolkit)
 struct TargetApp::Impl {
     Toolkit toolkit;
     QStringList arguments;
+    QStringList environment;
     QProcess process;
 
     Ref element(const QString& name) const
@@ -119,11 +120,12 @@ struct TargetApp::Impl {
     }
 };
 
-TargetApp::TargetApp(Toolkit toolkit, QStringList arguments)
+TargetApp::TargetApp(Toolkit toolkit, QStringList arguments, QStringList environment)
     : m_impl(std::make_unique<Impl>())
 {
     m_impl->toolkit = toolkit;
     m_impl->arguments = std::move(arguments);
+    m_impl->environment = std::move(environment);
 }
 
 TargetApp::~TargetApp()
@@ -139,13 +141,20 @@ bool TargetApp::start(int timeoutMs)
     const QString program
         = m_impl->toolkit == Toolkit::qt ? QStringLiteral(QUILLCRAFT_QT_TARGET) : QStringLiteral(QUILLCRAFT_GTK_TARGET);
     m_impl->process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : m_impl->environment)
+        environment.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    m_impl->process.setProcessEnvironment(environment);
     m_impl->process.start(program, m_impl->arguments);
     if (!m_impl->process.waitForStarted(timeoutMs))
         return false;
     // Up when every named field is on the bus and the window shows on screen.
     return test::waitUntil(
         [this] {
-            for (const QString& name : { lineField, textArea, passwordField, disabledField }) {
+            const QStringList names = m_impl->arguments.contains(QStringLiteral("--alone"))
+                ? QStringList { lineField }
+                : QStringList { lineField, textArea, passwordField, disabledField };
+            for (const QString& name : names) {
                 Ref found = m_impl->element(name);
                 if (!found || !hasState(found.get(), ATSPI_STATE_SHOWING))
                     return false;

@@ -37,13 +37,15 @@ inline void PrintTo(Toolkit toolkit, std::ostream* out)
 // A target program (tests/e2e/targets) running for the life of this object.
 class TargetApp final {
 public:
-    explicit TargetApp(Toolkit toolkit, QStringList arguments = {});
+    // environment: "NAME=value" entries added to this process's, for example "GDK_SCALE=2".
+    explicit TargetApp(Toolkit toolkit, QStringList arguments = {}, QStringList environment = {});
     ~TargetApp();
     TargetApp(const TargetApp&) = delete;
     TargetApp& operator=(const TargetApp&) = delete;
 
     // Starts the program and waits until its window is shown and its named
-    // fields can be found on the accessibility bus. False on failure or time-out.
+    // fields (only the line field with --alone) can be found on the
+    // accessibility bus. False on failure or time-out.
     bool start(int timeoutMs = 20000);
     qint64 pid() const;
     Toolkit toolkit() const;

@@ -1,6 +1,7 @@
 #include "AtspiElement.h"
 
 #include "platform/AX.h"
+#include "platform/linux/AtspiScaling.h"
 #include "platform/linux/AtspiSupport.h"
 
 #include <algorithm>
@@ -114,17 +115,15 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
         if (!component)
             return std::nullopt;
         CallError error;
-        if (attribute == AX::position) {
-            const Owned<AtspiPoint> point(
-                atspi_component_get_position(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
-            if (error || !point)
-                return std::nullopt;
-            return QPointF(point->x, point->y);
-        }
-        const Owned<AtspiPoint> extent(atspi_component_get_size(component.get(), error.out()));
-        if (error || !extent)
+        const Owned<AtspiRect> rect(atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
+        if (error || !rect)
             return std::nullopt;
-        return QSizeF(extent->x, extent->y);
+        // In the application's own pixels; the program counts in its own.
+        const QRectF extents
+            = AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+        if (attribute == AX::position)
+            return extents.topLeft();
+        return extents.size();
     }
     if (attribute == AX::parent) {
         CallError error;
@@ -310,7 +309,7 @@ std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
         atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
     if (error || !rect)
         return std::nullopt;
-    return QRectF(rect->x, rect->y, rect->width, rect->height);
+    return AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
 }
 
 bool AtspiElement::isQtElement() const

@@ -1,6 +1,7 @@
 #include "LinuxSystem.h"
 
 #include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/AtspiScaling.h"
 #include "platform/linux/DBusTrustCheck.h"
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/QtScreens.h"
@@ -16,6 +17,7 @@ namespace quillcraft {
 
 LinuxSystem::LinuxSystem()
     : m_windows(std::make_unique<X11Windows>())
+    , m_scaling(std::make_unique<AtspiScaling>(*m_windows, QCoreApplication::applicationPid()))
     , m_desktopEntries(std::make_unique<DesktopEntries>())
     , m_screens(std::make_unique<QtScreens>())
     , m_trustCheck(std::make_unique<DBusTrustCheck>())

@@ -9,6 +9,7 @@ class Clipboard;
 class HotkeyGrabber;
 class KeySynthesizer;
 class AtspiAccessibility;
+class AtspiScaling;
 class DBusTrustCheck;
 class DesktopEntries;
 class FrontmostApp;
@@ -42,6 +43,7 @@ public:
 private:
     // In dependency order: later members use earlier ones.
     std::unique_ptr<X11Windows> m_windows;
+    std::unique_ptr<AtspiScaling> m_scaling;
     std::unique_ptr<DesktopEntries> m_desktopEntries;
     std::unique_ptr<QtScreens> m_screens;
     std::unique_ptr<DBusTrustCheck> m_trustCheck;

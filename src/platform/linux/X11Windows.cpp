@@ -49,6 +49,7 @@ X11Windows::X11Windows()
     m_atoms.activeWindow = internAtom(connection, "_NET_ACTIVE_WINDOW");
     m_atoms.clientListStacking = internAtom(connection, "_NET_CLIENT_LIST_STACKING");
     m_atoms.wmPid = internAtom(connection, "_NET_WM_PID");
+    m_atoms.frameExtents = internAtom(connection, "_NET_FRAME_EXTENTS");
 }
 
 bool X11Windows::isAvailable() const
@@ -128,6 +129,28 @@ bool X11Windows::activate(qint64 pid) const
         reinterpret_cast<const char*>(&event));
     xcb_flush(connection);
     return true;
+}
+
+QList<QRectF> X11Windows::deviceRects(qint64 pid) const
+{
+    QList<QRectF> result;
+    xcb_connection_t* connection = connectionOf(m_connection);
+    for (const quint32 window : windowsOf(pid)) {
+        const auto geometry = xcbPtr(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+        const auto origin = xcbPtr(xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, window, m_root, 0, 0), nullptr));
+        if (!geometry || !origin)
+            continue;
+        const QRectF client(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+        result << client;
+        // left, right, top, bottom
+        const PropertyReply extents = property(connection, window, m_atoms.frameExtents, XCB_ATOM_CARDINAL, 4);
+        if (extents && xcb_get_property_value_length(extents.get()) >= 16) {
+            const auto* edge = static_cast<const quint32*>(xcb_get_property_value(extents.get()));
+            result << client.adjusted(-qreal(edge[0]), -qreal(edge[2]), edge[1], edge[3]);
+        }
+    }
+    return result;
 }
 
 } // namespace quillcraft

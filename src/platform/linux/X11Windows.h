@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRectF>
 #include <QString>
 
 #include <optional>
@@ -20,12 +22,16 @@ public:
     QString windowClass(qint64 pid) const;
     // Asks the window manager to activate the topmost window of a process.
     bool activate(qint64 pid) const;
+    // The screen rectangles of a process's windows in device pixels, topmost
+    // first: each client window, then the same with the window manager's frame.
+    QList<QRectF> deviceRects(qint64 pid) const;
 
 private:
     struct Atoms {
         quint32 activeWindow = 0;
         quint32 clientListStacking = 0;
         quint32 wmPid = 0;
+        quint32 frameExtents = 0;
     };
     // The process's windows, topmost first.
     QList<quint32> windowsOf(qint64 pid) const;

@@ -2,7 +2,9 @@
 // the accessibility bus: a line edit, a text area inside a scroll area, a
 // password field and a disabled line edit.
 //
-//   quillcraft_qt_target [--line TEXT] [--area TEXT]
+//   quillcraft_qt_target [--line TEXT] [--area TEXT] [--alone]
+//
+// --alone: the line field is the window, so the field's frame is the window's.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -45,8 +47,17 @@ int main(int argc, char** argv)
         QStringLiteral("text"), QStringLiteral("Hello there"));
     const QCommandLineOption areaOption(
         QStringLiteral("area"), QStringLiteral("Text area text."), QStringLiteral("text"), defaultAreaText());
-    parser.addOptions({ lineOption, areaOption });
+    const QCommandLineOption aloneOption(QStringLiteral("alone"), QStringLiteral("Show the line field alone."));
+    parser.addOptions({ lineOption, areaOption, aloneOption });
     parser.process(app);
+
+    if (parser.isSet(aloneOption)) {
+        QLineEdit field(parser.value(lineOption));
+        named(&field, QStringLiteral("Line field"));
+        field.resize(300, 40);
+        field.show();
+        return QApplication::exec();
+    }
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Quillcraft Qt target"));

@@ -3,10 +3,13 @@
  * window, a password entry and a disabled entry.
  *
  *   quillcraft_gtk_target [--line TEXT] [--area TEXT] [--labels N] [--hidden-labels N]
+ *                         [--background] [--alone]
  *
  * --labels puts N labels in a grid before the entry, all on screen;
  * --hidden-labels puts N in a short scrolled list before it, nearly all out of view;
- * --background keeps the window from taking focus (one more application on the bus).
+ * --background keeps the window from taking focus (one more application on the bus);
+ * --alone: the window holds the line field only, filling it, so the field's
+ * frame is the window's.
  */
 
 #include <gtk/gtk.h>
@@ -59,6 +62,7 @@ int main(int argc, char** argv)
     int labels = 0;
     int hiddenLabels = 0;
     gboolean background = FALSE;
+    gboolean alone = FALSE;
     GString* area = g_string_new(NULL);
     for (int i = 1; i <= 40; ++i)
         g_string_append_printf(area, "%sLine %d of the text area.", i > 1 ? "\n" : "", i);
@@ -67,22 +71,32 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--background") == 0)
             background = TRUE;
-    }
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (strcmp(argv[i], "--line") == 0)
-            line = argv[i + 1];
+        else if (strcmp(argv[i], "--alone") == 0)
+            alone = TRUE;
+        else if (i + 1 >= argc)
+            break;
+        else if (strcmp(argv[i], "--line") == 0)
+            line = argv[++i];
         else if (strcmp(argv[i], "--area") == 0)
-            g_string_assign(area, argv[i + 1]);
+            g_string_assign(area, argv[++i]);
         else if (strcmp(argv[i], "--labels") == 0)
-            labels = atoi(argv[i + 1]);
+            labels = atoi(argv[++i]);
         else if (strcmp(argv[i], "--hidden-labels") == 0)
-            hiddenLabels = atoi(argv[i + 1]);
+            hiddenLabels = atoi(argv[++i]);
     }
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Quillcraft GTK target");
     gtk_window_set_default_size(GTK_WINDOW(window), 520, 420);
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), NULL);
+    if (alone) {
+        gtk_window_set_default_size(GTK_WINDOW(window), 300, 40);
+        gtk_container_add(GTK_CONTAINER(window), entry("Line field", line));
+        gtk_widget_show_all(window);
+        gtk_main();
+        g_string_free(area, TRUE);
+        return 0;
+    }
     if (background) {
         gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
         gtk_window_set_focus_on_map(GTK_WINDOW(window), FALSE);

@@ -1,0 +1,58 @@
+#include "DisplayScale.h"
+
+#include <cmath>
+
+namespace quillcraft::DisplayScale {
+
+namespace {
+
+constexpr qreal step = 0.25;
+constexpr qreal largest = 8;
+
+// Device pixels a measurement may be off by: toolkits round their scaled
+// origin, and a frame's border is divided with it.
+qreal slack(qreal scale)
+{
+    return 2 + scale;
+}
+
+bool near(qreal deviceValue, qreal reportedValue, qreal scale)
+{
+    return std::abs(deviceValue - reportedValue * scale) <= slack(scale);
+}
+
+} // namespace
+
+std::optional<qreal> fit(const QRectF& reported, const QList<QRectF>& device)
+{
+    if (reported.width() <= 0 || reported.height() <= 0)
+        return std::nullopt;
+    std::optional<qreal> best;
+    qreal bestError = 0;
+    for (const QRectF& candidate : device) {
+        const qreal ratio = (candidate.width() + candidate.height()) / (reported.width() + reported.height());
+        const qreal scale = std::round(ratio / step) * step;
+        if (scale < step || scale > largest)
+            continue;
+        if (!near(candidate.width(), reported.width(), scale) || !near(candidate.height(), reported.height(), scale)
+            || !near(candidate.x(), reported.x(), scale) || !near(candidate.y(), reported.y(), scale))
+            continue;
+        const qreal error = std::abs(candidate.width() - reported.width() * scale)
+            + std::abs(candidate.height() - reported.height() * scale);
+        if (!best || error < bestError) {
+            best = scale;
+            bestError = error;
+        }
+    }
+    return best;
+}
+
+QRectF convert(const QRectF& rect, qreal appScale, qreal ownScale)
+{
+    if (appScale == ownScale || ownScale <= 0)
+        return rect;
+    const qreal factor = appScale / ownScale;
+    return QRectF(rect.x() * factor, rect.y() * factor, rect.width() * factor, rect.height() * factor);
+}
+
+} // namespace quillcraft::DisplayScale

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QHash>
+#include <QRectF>
+
+#include <optional>
+
+typedef struct _AtspiAccessible AtspiAccessible; // NOLINT: libatspi's own spelling, no libatspi header here
+
+namespace quillcraft {
+
+class X11Windows;
+
+// Converts AT-SPI screen geometry from each application's own pixels into this
+// program's logical pixels (Qt's), still top-left based. Qt applications report
+// their own scaled pixels, GTK 3 device pixels (its scaled ones under
+// GDK_SCALE); an application's scale is measured once, from its top-level
+// window's extents against the same window's X11 geometry, and kept per process.
+// The AT-SPI elements convert through the one instance that LinuxSystem installs
+// while it lives; without it nothing is converted. GUI thread only.
+class AtspiScaling final {
+public:
+    // ownPid's elements share our scale and are never asked: a synchronous call
+    // into our own GUI thread would wait for itself.
+    AtspiScaling(const X11Windows& windows, qint64 ownPid);
+    ~AtspiScaling();
+    AtspiScaling(const AtspiScaling&) = delete;
+    AtspiScaling& operator=(const AtspiScaling&) = delete;
+
+    // A rectangle the accessible's application reported, in our logical pixels.
+    static QRectF toProgram(AtspiAccessible* accessible, const QRectF& rect);
+
+    // Device pixels per logical pixel of this program (QT_SCALE_FACTOR, Xft.dpi).
+    static qreal ownScale();
+    // Device pixels per pixel the application reports in; 1 when it cannot be told.
+    qreal applicationScale(AtspiAccessible* accessible) const;
+
+private:
+    std::optional<qreal> measure(AtspiAccessible* accessible, qint64 pid) const;
+
+    const X11Windows& m_windows;
+    qint64 m_ownPid;
+    mutable QHash<qint64, qreal> m_scales;
+};
+
+} // namespace quillcraft
