@@ -102,6 +102,21 @@
     linter = glue.Linter.new(glue.Dialect.American);
   }
 
+  // The engine reports a panic through console.error just before it traps; a bare
+  // context drops that, so the last few lines are kept for a refused setup's reason.
+  // Kept only until the next call: a lint's panic may quote the user's text.
+  const reported = [];
+  const engineConsole = Object.assign({}, global.console, {
+    error(...parts) {
+      reported.push(parts.join(" ").slice(0, 500));
+      if (reported.length > 3)
+        reported.shift();
+    },
+  });
+  global.console = engineConsole;
+  const withReport = (error) =>
+    reported.length === 0 ? error : new Error(`${String(error)} (the engine said: ${reported.join(" / ")})`);
+
   const isTrap = (error) => typeof WebAssembly.RuntimeError === "function" && error instanceof WebAssembly.RuntimeError;
 
   global.quillcraftHarper = {
@@ -128,11 +143,14 @@
         return Promise.resolve(true);
       } catch (error) {
         linter = null;
-        return Promise.reject(error);
+        return Promise.reject(withReport(error));
+      } finally {
+        reported.length = 0;
       }
     },
 
     lint(text) {
+      reported.length = 0;
       try {
         if (linter === null)
           throw new Error("The engine is not set up.");

@@ -13,6 +13,7 @@ const bridgeSource = fs.readFileSync(
 // traps: how many of the next lint calls trap, counted across every engine made.
 function load(traps) {
   const made = [];
+  let context = null;
   const makeGlue = () => {
     const glue = {
       initSync() {},
@@ -28,6 +29,8 @@ function load(traps) {
               ++engine.lints;
               if (traps.count > 0) {
                 --traps.count;
+                // The engine reports through the console of the realm it runs in.
+                context.console.error("panicked at src/lib.rs: index out of bounds");
                 throw new WebAssembly.RuntimeError("unreachable");
               }
               return [];
@@ -38,7 +41,7 @@ function load(traps) {
     };
     return glue;
   };
-  const context = vm.createContext({ WebAssembly });
+  context = vm.createContext({ WebAssembly, console });
   // An empty module, made in the bridge's own realm so that it is an ArrayBuffer there.
   context.__harperWasm = vm.runInContext("new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0]).buffer", context);
   context.__harperGlue = makeGlue();
@@ -62,6 +65,7 @@ test("a second trap while warming up fails setup", async () => {
   const setup = await settle(bridge.setup());
   assert.equal(setup.fulfilled, false);
   assert.match(String(setup.reason), /unreachable/);
+  assert.match(String(setup.reason), /the engine said: panicked at src\/lib.rs: index out of bounds/);
   assert.equal(made.length, 2);
   assert.equal((await settle(bridge.lint("Some text."))).fulfilled, false, "not set up");
 });
