@@ -111,16 +111,11 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
         return range ? std::optional<AXValue>(*range) : std::nullopt;
     }
     if (attribute == AX::position || attribute == AX::size) {
-        Ref<AtspiComponent> component(atspi_accessible_get_component_iface(m_accessible));
-        if (!component)
-            return std::nullopt;
-        CallError error;
-        const Owned<AtspiRect> rect(atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
-        if (error || !rect)
+        const std::optional<QRectF> reported = AtspiScaling::screenExtents(m_accessible);
+        if (!reported)
             return std::nullopt;
         // In the application's own pixels; the program counts in its own.
-        const QRectF extents
-            = AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+        const QRectF extents = AtspiScaling::toProgram(m_accessible, *reported);
         if (attribute == AX::position)
             return extents.topLeft();
         return extents.size();

@@ -15,18 +15,6 @@ namespace {
 
 const AtspiScaling* g_installed = nullptr;
 
-std::optional<QRectF> screenExtents(AtspiAccessible* accessible)
-{
-    Ref<AtspiComponent> component(atspi_accessible_get_component_iface(accessible));
-    if (!component)
-        return std::nullopt;
-    CallError error;
-    const Owned<AtspiRect> rect(atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
-    if (error || !rect)
-        return std::nullopt;
-    return QRectF(rect->x, rect->y, rect->width, rect->height);
-}
-
 } // namespace
 
 AtspiScaling::AtspiScaling(const X11Windows& windows, qint64 ownPid)
@@ -93,6 +81,18 @@ std::optional<qreal> AtspiScaling::measure(AtspiAccessible* accessible, qint64 p
             return scale;
     }
     return std::nullopt;
+}
+
+std::optional<QRectF> AtspiScaling::screenExtents(AtspiAccessible* accessible)
+{
+    Ref<AtspiComponent> component(atspi_accessible_get_component_iface(accessible));
+    if (!component)
+        return std::nullopt;
+    CallError error;
+    const Owned<AtspiRect> rect(atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error.out()));
+    if (error || !rect)
+        return std::nullopt;
+    return QRectF(rect->x, rect->y, rect->width, rect->height);
 }
 
 } // namespace quillcraft

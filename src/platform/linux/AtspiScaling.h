@@ -29,6 +29,8 @@ public:
 
     // A rectangle the accessible's application reported, in our logical pixels.
     static QRectF toProgram(AtspiAccessible* accessible, const QRectF& rect);
+    // The accessible's screen extents as its application reports them (its own pixels).
+    static std::optional<QRectF> screenExtents(AtspiAccessible* accessible);
 
     // Device pixels per logical pixel of this program (QT_SCALE_FACTOR, Xft.dpi).
     static qreal ownScale();
