@@ -122,6 +122,9 @@ void FloatingPanel::setFrame(const QRectF& frame)
     const QRect target = ScreenCoordinates::toQt(frame, m_screens.screens());
     if (target != geometry())
         setGeometry(target);
+    // A hidden window gets its resize event only when shown; the content fits now.
+    if (m_content)
+        m_content->setGeometry(0, 0, target.width(), target.height());
 }
 
 void FloatingPanel::setOrigin(const QPointF& origin)

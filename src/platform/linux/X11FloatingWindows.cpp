@@ -28,8 +28,7 @@ QList<Atom> atomList(Display* display, Window window, Atom property)
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
     QList<Atom> atoms;
-    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count, &remaining,
-            &data)
+    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count, &remaining, &data)
             == Success
         && data && type == XA_ATOM && format == 32) {
         const auto* values = reinterpret_cast<const Atom*>(data);
@@ -101,8 +100,8 @@ quintptr X11FloatingWindows::activeWindow() const
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
     Window active = None;
-    if (XGetWindowProperty(m_display, m_root, m_atoms.activeWindow, 0, 1, False, XA_WINDOW, &type, &format, &count,
-            &remaining, &data)
+    if (XGetWindowProperty(
+            m_display, m_root, m_atoms.activeWindow, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining, &data)
             == Success
         && data && format == 32 && count == 1)
         active = *reinterpret_cast<const Window*>(data);
