@@ -62,11 +62,13 @@ void UnderlineOverlay::show(const QList<Mark>& marks, const QRectF& field)
     else
         m_window->setMask(m_view->paintedRegion()); // keeps black off the field
     m_view->update();
-    if (!m_window->isVisible()) {
-        if (m_windows)
-            m_windows->prepare(m_window->winId());
-        m_window->show();
-    }
+    if (m_window->isVisible())
+        return;
+    // Raised only when it appears: raising it on every change would lift it over
+    // an open card, which it must stay under.
+    if (m_windows)
+        m_windows->prepare(m_window->winId());
+    m_window->show();
     m_window->raise();
     if (m_windows)
         m_windows->flush();
