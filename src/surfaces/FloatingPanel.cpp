@@ -4,6 +4,8 @@
 #include "platform/Screens.h"
 #include "surfaces/ScreenCoordinates.h"
 
+#include <QBitmap>
+#include <QImage>
 #include <QKeyEvent>
 
 namespace quillcraft {
@@ -76,6 +78,7 @@ void FloatingPanel::show(QWidget* content)
     }
     const QRectF old = frame();
     setFrame(QRectF(old.topLeft(), contentSize()));
+    m_maskStale = true;
 }
 
 void FloatingPanel::update(QWidget* content)
@@ -95,6 +98,8 @@ void FloatingPanel::update(QWidget* content)
         }
     }
     fitToContent();
+    if (isVisible())
+        updateMask();
 }
 
 QWidget* FloatingPanel::content() const
@@ -148,11 +153,31 @@ void FloatingPanel::orderFront()
         }
         QWidget::show();
     }
+    if (m_maskStale)
+        updateMask();
     raise();
     if (m_takesKeyboard)
         activateWindow();
     if (m_windows)
         m_windows->flush();
+}
+
+void FloatingPanel::updateMask()
+{
+    m_maskStale = false;
+    if (!m_windows || m_windows->compositing()) {
+        if (!mask().isEmpty())
+            clearMask();
+        return;
+    }
+    // Rendered at one image pixel per logical pixel, the unit setMask takes. Soft
+    // shadow pixels under half opacity are cut away rather than shown dark.
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRegion painted(QBitmap::fromImage(image.createAlphaMask(Qt::ThresholdAlphaDither)));
+    // An empty mask would mean no mask at all: the whole black window.
+    setMask(painted.isEmpty() ? QRegion(0, 0, 1, 1) : painted);
 }
 
 void FloatingPanel::orderOut()

@@ -64,6 +64,9 @@ public:
     // the keyboard) and hides it.
     void orderFront();
     void orderOut();
+    // Without a compositor translucent pixels show black: the window is then cut
+    // to what its content paints. Done on every order front and content change.
+    void updateMask();
     // Hands the focus back to the window that had it before this panel took it.
     bool returnFocus();
 
@@ -81,6 +84,7 @@ private:
     bool m_takesKeyboard = false;
     QPointer<QWidget> m_content;
     quintptr m_previousActive = 0;
+    bool m_maskStale = true;
 };
 
 } // namespace quillcraft

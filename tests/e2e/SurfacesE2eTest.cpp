@@ -13,6 +13,7 @@
 #include "surfaces/UnderlineOverlay.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -114,7 +115,9 @@ protected:
 
 TEST_P(SurfacesE2eTest, OverlayLiesOverTheFieldAndClicksReachIt)
 {
-    TargetApp target(GetParam().toolkit, { QStringLiteral("--line"), QStringLiteral("Hello there friend") });
+    // The target at scale 1 even when this program runs scaled: its extents are device pixels.
+    TargetApp target(GetParam().toolkit, { QStringLiteral("--line"), QStringLiteral("Hello there friend") },
+        { QStringLiteral("QT_SCALE_FACTOR=1") });
     ASSERT_TRUE(target.start());
     std::unique_ptr<Compositor> compositor;
     if (GetParam().compositor) {
@@ -130,6 +133,9 @@ TEST_P(SurfacesE2eTest, OverlayLiesOverTheFieldAndClicksReachIt)
     const QRect device = *target.rect(lineField);
     const QList<ScreenGeometry> screens = m_system->screens().screens();
     const qreal s = scale();
+    if (qEnvironmentVariableIsSet("QUILLCRAFT_SURFACES_NESTED")) {
+        ASSERT_EQ(s, 2.0); // the scaled run really is scaled
+    }
     const QRectF field = ScreenCoordinates::fromQt(
         QRect(QRectF(device.x() / s, device.y() / s, device.width() / s, device.height() / s).toRect()), screens);
     const QRectF word(field.x() + 6, field.y() + 6, 30, field.height() - 12);
@@ -211,6 +217,64 @@ TEST_P(SurfacesE2eTest, PanelButtonActsOnTheFirstClickAndTypingStaysInTheTarget)
         }
         panel.orderOut();
     }
+}
+
+// The rewrite card's case: a panel that takes the keyboard gets the typing,
+// Escape reaches its handler, and the focus goes back to the field.
+TEST(SurfacesE2eFocusTest, KeyboardPanelTakesTypingAndHandsTheFocusBack)
+{
+    const auto system = createLinuxSystem();
+    TargetApp target(Toolkit::qt, { QStringLiteral("--line"), QStringLiteral("Kept") });
+    ASSERT_TRUE(target.start());
+    ASSERT_TRUE(target.focus(lineField));
+    ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+
+    FloatingPanel card(FloatingPanel::Level::card, system->screens(), &system->floatingWindows());
+    card.setTakesKeyboard(true);
+    int escapes = 0;
+    card.onEscape = [&] { ++escapes; };
+    auto* entry = new QLineEdit;
+    entry->setMinimumWidth(200);
+    card.show(entry);
+    card.place(ScreenCoordinates::fromQt(*target.rect(lineField), system->screens().screens()));
+    card.orderFront();
+    entry->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return card.isActiveWindow(); }));
+
+    ASSERT_TRUE(typeText(QStringLiteral("abc")));
+    EXPECT_TRUE(waitUntil([&] { return entry->text() == QStringLiteral("abc"); }));
+    EXPECT_EQ(target.text(lineField), QStringLiteral("Kept"));
+    ASSERT_TRUE(pressKeys(QStringLiteral("Escape")));
+    EXPECT_TRUE(waitUntil([&] { return escapes == 1; }));
+
+    // Handed back while the card still shows: typing reaches the field again.
+    EXPECT_TRUE(card.returnFocus());
+    EXPECT_TRUE(waitUntil([&] { return !card.isActiveWindow() && target.isFocused(lineField); }));
+    ASSERT_TRUE(typeText(QStringLiteral("!")));
+    EXPECT_TRUE(waitUntil([&] { return target.text(lineField) == QStringLiteral("Kept!"); }))
+        << target.text(lineField).value_or(QString()).toStdString();
+    EXPECT_EQ(entry->text(), QStringLiteral("abc"));
+}
+
+// At twice the scale the program's logical pixels are half the server's: the
+// overlay must still cover the field to the device pixel. This binary runs its
+// overlay cases again with QT_SCALE_FACTOR=2.
+TEST(SurfacesE2eScaleTest, OverlayLiesOverTheFieldAtScaleTwo)
+{
+    if (qEnvironmentVariableIsSet("QUILLCRAFT_SURFACES_NESTED"))
+        GTEST_SKIP() << "Already the scaled run.";
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    environment.insert(QStringLiteral("QUILLCRAFT_SURFACES_NESTED"), QStringLiteral("1"));
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=*OverlayLiesOverTheFieldAndClicksReachIt/*Plain") });
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QString output = QString::fromUtf8(run.readAll());
+    EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 2 tests"))) << output.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, SurfacesE2eTest,

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QWindow>
 
@@ -118,6 +119,43 @@ TEST(FloatingPanel, EscapeCallsItsHandler)
     QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QCoreApplication::sendEvent(&panel, &other);
     EXPECT_EQ(escapes, 1);
+}
+
+} // namespace
+
+namespace {
+
+// A card drawn inside the shadow margin, the margin left transparent.
+class Card final : public QWidget {
+public:
+    QSize sizeHint() const override { return { 136, 76 }; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect().adjusted(18, 18, -18, -18), Qt::white);
+    }
+};
+
+TEST(FloatingPanel, WithoutACompositorTheWindowIsCutToWhatItsContentPaints)
+{
+    RecordingFloatingWindows windows;
+    FloatingPanel panel(FloatingPanel::Level::card, screens, &windows);
+    panel.show(new Card);
+    panel.orderFront();
+    EXPECT_TRUE(panel.mask().isEmpty());
+
+    windows.compositor = false;
+    panel.orderOut();
+    panel.show(new Card);
+    panel.orderFront();
+    EXPECT_EQ(panel.mask(), QRegion(18, 18, 100, 40));
+
+    // The compositor came back: the shadow may show again.
+    windows.compositor = true;
+    panel.updateMask();
+    EXPECT_TRUE(panel.mask().isEmpty());
 }
 
 } // namespace
