@@ -8,6 +8,7 @@
 #include "platform/AX.h"
 #include "platform/FloatingWindows.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/X11Display.h"
 #include "surfaces/FloatingPanel.h"
 #include "surfaces/ScreenCoordinates.h"
 #include "surfaces/UnderlineOverlay.h"
@@ -21,6 +22,8 @@
 #include <QScreen>
 
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
 
 #include <memory>
 
@@ -69,6 +72,43 @@ std::optional<int> caretOf(const TargetApp& target)
         return std::nullopt;
     const auto range = AX::range(*field, AX::selectedTextRange);
     return range ? std::optional<int>(int(range->location)) : std::nullopt;
+}
+
+// The top-level window (a window manager's frame, or the window itself when
+// override-redirect) holding a window, and its place in the stacking order
+// (0 at the bottom); -1 when not found.
+int stackingIndex(WId window)
+{
+    Display* display = qtX11Display();
+    const Window root = DefaultRootWindow(display);
+    Window topLevel = window;
+    for (;;) {
+        Window rootReturn = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, topLevel, &rootReturn, &parent, &children, &count))
+            return -1;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            break;
+        topLevel = parent;
+    }
+    Window rootReturn = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count))
+        return -1;
+    int index = -1;
+    for (unsigned int i = 0; i < count; ++i) {
+        if (children[i] == topLevel)
+            index = int(i);
+    }
+    if (children)
+        XFree(children);
+    return index;
 }
 
 qreal scale()
@@ -275,6 +315,41 @@ TEST(SurfacesE2eScaleTest, OverlayLiesOverTheFieldAtScaleTwo)
     const QString output = QString::fromUtf8(run.readAll());
     EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 2 tests"))) << output.toStdString();
+}
+
+// Cards are override-redirect so that they stay above the managed badge through
+// its raises and clicks, and above an overlay that appeared before them.
+TEST(SurfacesE2eStackingTest, CardsStayAboveTheBadgeAndTheOverlay)
+{
+    const auto system = createLinuxSystem();
+    const QRectF field(300, 500, 400, 60);
+    FloatingPanel badge(FloatingPanel::Level::badge, system->screens(), &system->floatingWindows());
+    auto* count = new QPushButton(QStringLiteral("3"));
+    badge.show(count);
+    badge.setOrigin(QPointF(field.right() - 40, field.top() + 2));
+    UnderlineOverlay overlay(system->screens(), &system->floatingWindows());
+    FloatingPanel card(FloatingPanel::Level::card, system->screens(), &system->floatingWindows());
+    card.show(new QPushButton(QStringLiteral("Suggestion")));
+    card.place(QRectF(320, 520, 40, 18));
+
+    badge.orderFront();
+    ASSERT_TRUE(waitUntil([&] { return shownRect(badge.winId()).has_value(); }));
+    overlay.show({ { QRectF(320, 520, 40, 18), QColor(0x3B, 0x82, 0xF6), true } }, field);
+    card.orderFront();
+    ASSERT_TRUE(waitUntil([&] { return shownRect(card.winId()).has_value(); }));
+    spin(200);
+    EXPECT_GT(stackingIndex(overlay.window()->winId()), stackingIndex(badge.winId()));
+    EXPECT_GT(stackingIndex(card.winId()), stackingIndex(overlay.window()->winId()));
+
+    // Raised and clicked, the badge still stays under the card.
+    badge.orderFront();
+    spin(200);
+    const std::optional<QRect> badgeShown = shownRect(badge.winId());
+    ASSERT_TRUE(badgeShown);
+    ASSERT_TRUE(clickAt(badgeShown->center()));
+    spin(200);
+    EXPECT_GT(stackingIndex(card.winId()), stackingIndex(badge.winId()));
+    EXPECT_FALSE(badge.isActiveWindow());
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, SurfacesE2eTest,
