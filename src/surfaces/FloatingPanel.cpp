@@ -63,9 +63,11 @@ QSizeF FloatingPanel::contentSize() const
     return QSizeF(hint.isValid() ? hint.expandedTo(m_content->minimumSizeHint()) : m_content->size());
 }
 
-void FloatingPanel::show(QWidget* content)
+void FloatingPanel::host(QWidget* content)
 {
-    if (m_content && m_content != content) {
+    if (content == m_content)
+        return;
+    if (m_content) {
         // The old content may be the sender of the click that swaps it.
         m_content->hide();
         m_content->deleteLater();
@@ -76,9 +78,14 @@ void FloatingPanel::show(QWidget* content)
         content->setGeometry(rect());
         content->show();
     }
+    m_maskStale = true;
+}
+
+void FloatingPanel::show(QWidget* content)
+{
+    host(content);
     const QRectF old = frame();
     setFrame(QRectF(old.topLeft(), contentSize()));
-    m_maskStale = true;
 }
 
 void FloatingPanel::update(QWidget* content)
@@ -87,16 +94,7 @@ void FloatingPanel::update(QWidget* content)
         show(content);
         return;
     }
-    if (content != m_content) {
-        m_content->hide();
-        m_content->deleteLater();
-        m_content = content;
-        if (content) {
-            content->setParent(this);
-            content->setGeometry(rect());
-            content->show();
-        }
-    }
+    host(content);
     fitToContent();
     if (isVisible())
         updateMask();

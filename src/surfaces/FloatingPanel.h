@@ -76,6 +76,8 @@ protected:
 
 private:
     void applyFlags();
+    // Takes content as the one child, the previous content going.
+    void host(QWidget* content);
     QSizeF contentSize() const;
 
     const Level m_level;
