@@ -4,10 +4,11 @@
 // baseline is comparing two 80-mark lists, the least an unchanged show can do.
 // Then the resident memory that a full set of shown panels adds (target 15 MiB).
 //
-// Offscreen by default; run inside tests/e2e/session.sh with QT_QPA_PLATFORM=xcb
-// for the X server's numbers.
+// Offscreen by default; run inside tests/e2e/session.sh with QT_QPA_PLATFORM=xcb (and
+// xcompmgr started first, or not) for the X server's numbers, masks included.
 
 #include "platform/Screens.h"
+#include "platform/linux/X11FloatingWindows.h"
 #include "surfaces/FloatingPanel.h"
 #include "surfaces/UnderlineOverlay.h"
 
@@ -92,6 +93,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const PrimaryScreen screens;
+    // On X11 the real hints, compositor check and (with no compositor) masks are timed too.
+    X11FloatingWindows x11;
+    FloatingWindows* windows = x11.isAvailable() ? &x11 : nullptr;
+    std::printf("platform: %s, %s\n", qPrintable(QGuiApplication::platformName()),
+        windows ? (windows->compositing() ? "compositor" : "no compositor") : "no window hints");
     const QRectF field(200, 100, 600, 200);
 
     const QList<UnderlineOverlay::Mark> first = marks(0);
@@ -104,7 +110,7 @@ int main(int argc, char** argv)
     double unchanged = 0;
     double changed = 0;
     {
-        UnderlineOverlay overlay(screens, nullptr);
+        UnderlineOverlay overlay(screens, windows);
         overlay.show(first, field);
         QCoreApplication::processEvents();
         unchanged = medianUs([&] { overlay.show(first, field); });
@@ -130,7 +136,7 @@ int main(int argc, char** argv)
         const QSize sizes[] = { { 36, 34 }, { 356, 236 }, { 396, 456 }, { 476, 356 }, { 110, 34 }, { 336, 80 } };
         for (const QSize size : sizes) {
             auto panel = std::make_unique<FloatingPanel>(
-                panels.empty() ? FloatingPanel::Level::badge : FloatingPanel::Level::card, screens, nullptr);
+                panels.empty() ? FloatingPanel::Level::badge : FloatingPanel::Level::card, screens, windows);
             auto* content = new QLabel(QStringLiteral("Content"));
             content->setMinimumSize(size);
             panel->show(content);
@@ -138,7 +144,7 @@ int main(int argc, char** argv)
             panel->orderFront();
             panels.push_back(std::move(panel));
         }
-        UnderlineOverlay overlay(screens, nullptr);
+        UnderlineOverlay overlay(screens, windows);
         overlay.show(first, field);
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
