@@ -48,15 +48,19 @@ QSize CardSurface::minimumSizeHint() const
 
 int CardSurface::contentHeight() const
 {
-    if (m_content->hasHeightForWidth())
-        return m_content->heightForWidth(m_width);
-    return std::max(m_content->sizeHint().height(), m_content->minimumSizeHint().height());
+    const int wanted
+        = m_content->hasHeightForWidth() ? m_content->heightForWidth(m_width) : m_content->sizeHint().height();
+    // A content of fixed height may have no size hint at all.
+    const int least = std::max(m_content->minimumSizeHint().height(), m_content->minimumHeight());
+    return std::min(std::max(wanted, least), m_content->maximumHeight());
 }
 
 void CardSurface::layoutContent()
 {
     m_content->setGeometry(cardRect());
-    resize(sizeHint());
+    // Inside a layout the host sizes the card; alone, it sizes itself.
+    if (isWindow())
+        resize(sizeHint());
 }
 
 bool CardSurface::event(QEvent* event)

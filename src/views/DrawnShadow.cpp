@@ -43,7 +43,8 @@ void boxBlur(std::vector<float>& alpha, int width, int height, int half, bool ro
 
 QRectF shadowRect(const Shape& shape)
 {
-    const qreal spread = std::ceil(shape.radius) + 1;
+    // Three box passes of half-width radius/2 reach 1.5 radii out.
+    const qreal spread = std::ceil(1.5 * shape.radius) + 1;
     return shape.rect.translated(shape.offset).adjusted(-spread, -spread, spread, spread);
 }
 
