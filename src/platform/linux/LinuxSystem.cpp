@@ -6,6 +6,7 @@
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11Clipboard.h"
+#include "platform/linux/X11FloatingWindows.h"
 #include "platform/linux/X11FrontmostApp.h"
 #include "platform/linux/X11HotkeyGrabber.h"
 #include "platform/linux/X11Windows.h"
@@ -31,6 +32,7 @@ LinuxSystem::LinuxSystem()
     m_clipboard = std::make_unique<X11Clipboard>();
     m_keySynthesizer = std::make_unique<XTestKeySynthesizer>();
     m_hotkeyGrabber = std::make_unique<X11HotkeyGrabber>();
+    m_floatingWindows = std::make_unique<X11FloatingWindows>();
 }
 
 LinuxSystem::~LinuxSystem() = default;
@@ -68,6 +70,11 @@ KeySynthesizer& LinuxSystem::keySynthesizer()
 HotkeyGrabber& LinuxSystem::hotkeyGrabber()
 {
     return *m_hotkeyGrabber;
+}
+
+FloatingWindows& LinuxSystem::floatingWindows()
+{
+    return *m_floatingWindows;
 }
 
 std::unique_ptr<LinuxSystem> createLinuxSystem()

@@ -12,11 +12,13 @@ class AtspiAccessibility;
 class AtspiScaling;
 class DBusTrustCheck;
 class DesktopEntries;
+class FloatingWindows;
 class FrontmostApp;
 class QtScreens;
 class Screens;
 class TrustCheck;
 class X11Clipboard;
+class X11FloatingWindows;
 class X11HotkeyGrabber;
 class X11FrontmostApp;
 class X11Windows;
@@ -39,6 +41,7 @@ public:
     Clipboard& clipboard();
     KeySynthesizer& keySynthesizer();
     HotkeyGrabber& hotkeyGrabber();
+    FloatingWindows& floatingWindows();
 
 private:
     // In dependency order: later members use earlier ones.
@@ -52,6 +55,7 @@ private:
     std::unique_ptr<X11Clipboard> m_clipboard;
     std::unique_ptr<XTestKeySynthesizer> m_keySynthesizer;
     std::unique_ptr<X11HotkeyGrabber> m_hotkeyGrabber;
+    std::unique_ptr<X11FloatingWindows> m_floatingWindows;
 };
 
 std::unique_ptr<LinuxSystem> createLinuxSystem();
