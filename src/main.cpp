@@ -1,6 +1,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/InspectCommand.h"
+#include "cli/PreviewCommand.h"
 #include "cli/RewriteCommand.h"
 #include "platform/DesktopSession.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char** argv)
         return runCheckCommand(argc, argv);
     if (std::strcmp(mode, "inspect") == 0)
         return runInspectCommand(argc, argv);
+    if (std::strcmp(mode, "preview") == 0)
+        return runPreviewCommand(argc, argv);
     if (std::strcmp(mode, "--help") == 0 || std::strcmp(mode, "-h") == 0) {
         return CommandLine::printOut(CommandLine::overview()) ? CommandLine::exitOk : 1;
     }

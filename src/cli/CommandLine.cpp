@@ -96,7 +96,8 @@ QString overview()
         "Modes:\n"
         "  rewrite   rewrite a text with the web service (quillcraft rewrite --help)\n"
         "  check     check files for grammar and spelling on this computer (quillcraft check --help)\n"
-        "  inspect   show the focused text field as Quillcraft sees it (quillcraft inspect --help)\n");
+        "  inspect   show the focused text field as Quillcraft sees it (quillcraft inspect --help)\n"
+        "  preview   draw a surface into a PNG file, in development builds (quillcraft preview --help)\n");
 }
 
 QStringList argumentsAfterMode(int argc, char** argv)

@@ -1,6 +1,12 @@
 #include "Theme.h"
 
+#include "core/ResourceFolder.h"
+#include "views/IconCache.h"
+
+#include <QDir>
+#include <QFontDatabase>
 #include <QHash>
+#include <QPainter>
 
 namespace quillcraft::Theme {
 
@@ -34,6 +40,8 @@ const QHash<QString, quint32>& kindColors()
     return colors;
 }
 
+const QString family = QStringLiteral("Geist");
+
 } // namespace
 
 quint32 kindHex(const QString& kind)
@@ -50,6 +58,68 @@ quint32 kindHex(const QString& kind)
 QColor kindColor(const QString& kind)
 {
     return QColor::fromRgb(kindHex(kind));
+}
+
+bool registerFont(const QString& resourceFolder)
+{
+    if (QFontDatabase::families().contains(family))
+        return true;
+    const QDir fonts(QDir(resourceFolder).filePath(QStringLiteral("fonts")));
+    const QStringList files = fonts.entryList({ QStringLiteral("geist-*.woff2") }, QDir::Files, QDir::Name);
+    for (const QString& file : files)
+        QFontDatabase::addApplicationFont(fonts.filePath(file));
+    return QFontDatabase::families().contains(family);
+}
+
+bool registerFont()
+{
+    return registerFont(ResourceFolder::path());
+}
+
+QFont geist(int size, QFont::Weight weight)
+{
+    QFont font(family);
+    font.setPixelSize(size);
+    font.setWeight(weight);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+QImage image(const QString& name, int size)
+{
+    // Loaded on first use, from the resource folder beside the binary.
+    static IconCache cache(QDir(ResourceFolder::path()).filePath(QStringLiteral("icons")));
+    return cache.image(name, size);
+}
+
+QImage tinted(const QImage& templateImage, const QColor& color)
+{
+    QImage result = templateImage.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&result);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(QPointF(0, 0), result.deviceIndependentSize()), color);
+    return result;
+}
+
+QColor textBackground(const QPalette& palette)
+{
+    return palette.color(QPalette::Active, QPalette::Base);
+}
+
+QColor primary(const QPalette& palette)
+{
+    return palette.color(QPalette::Active, QPalette::Text);
+}
+
+QColor secondary(const QPalette& palette)
+{
+    return withOpacity(primary(palette), 0.55);
+}
+
+QColor withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
 }
 
 } // namespace quillcraft::Theme

@@ -1,0 +1,119 @@
+#include "PreviewGallery.h"
+
+#include "views/BrandMark.h"
+#include "views/CardSurface.h"
+#include "views/ChoiceButton.h"
+#include "views/FieldBadge.h"
+#include "views/Icon.h"
+#include "views/MacBrandHeader.h"
+#include "views/PrimaryButton.h"
+#include "views/QuietButton.h"
+#include "views/SelectionButton.h"
+#include "views/Theme.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <utility>
+#include <vector>
+
+namespace quillcraft::PreviewGallery {
+
+namespace {
+
+std::unique_ptr<QWidget> badge(FieldBadge::State state)
+{
+    return std::make_unique<FieldBadge>(state);
+}
+
+// Every shared control on one card.
+std::unique_ptr<QWidget> controls()
+{
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(14);
+    column->addWidget(new MacBrandHeader);
+
+    auto* icons = new QHBoxLayout;
+    icons->setSpacing(12);
+    for (const char* name : { "arrow-right", "x", "check-circle", "text-aa", "sparkle", "hand-palm", "quillcraft" })
+        icons->addWidget(new Icon(QString::fromLatin1(name), 16));
+    icons->addStretch();
+    icons->addWidget(new BrandMark(22));
+    icons->addWidget(new BrandMark(32));
+    column->addLayout(icons);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addWidget(new PrimaryButton(QStringLiteral("Replace")));
+    auto* tinted = new PrimaryButton(QStringLiteral("Accept"));
+    tinted->setTint(Theme::pen);
+    buttons->addWidget(tinted);
+    buttons->addWidget(new QuietButton(QStringLiteral("Shorter"), true));
+    buttons->addWidget(new QuietButton(QStringLiteral("Ignore")));
+    buttons->addStretch();
+    column->addLayout(buttons);
+
+    column->addWidget(new ChoiceButton(QStringLiteral("Fix all 3 issues"), Theme::pen));
+    column->addWidget(new ChoiceButton(QStringLiteral("Keep my text"), Theme::pencil));
+    return std::make_unique<CardSurface>(360, content);
+}
+
+struct Entry {
+    QString name;
+    Factory make;
+};
+
+const std::vector<Entry>& entries()
+{
+    using Issues = FieldBadge::Issues;
+    static const std::vector<Entry> table {
+        { QStringLiteral("badge-checking"), [] { return badge(FieldBadge::Checking {}); } },
+        { QStringLiteral("badge-clean"), [] { return badge(FieldBadge::Clean {}); } },
+        { QStringLiteral("badge-0"),
+            [] {
+                return badge(Issues { 0, false });
+            } },
+        { QStringLiteral("badge-3"),
+            [] {
+                return badge(Issues { 3, false });
+            } },
+        { QStringLiteral("badge-style-3"),
+            [] {
+                return badge(Issues { 3, true });
+            } },
+        { QStringLiteral("badge-99"),
+            [] {
+                return badge(Issues { 99, false });
+            } },
+        { QStringLiteral("badge-100"),
+            [] {
+                return badge(Issues { 100, false });
+            } },
+        { QStringLiteral("selection-button"), [] { return std::make_unique<SelectionButton>(); } },
+        { QStringLiteral("controls"), controls },
+    };
+    return table;
+}
+
+} // namespace
+
+std::unique_ptr<QWidget> make(const QString& name)
+{
+    for (const Entry& entry : entries()) {
+        if (entry.name == name)
+            return entry.make();
+    }
+    return nullptr;
+}
+
+QStringList names()
+{
+    QStringList result;
+    for (const Entry& entry : entries())
+        result << entry.name;
+    return result;
+}
+
+} // namespace quillcraft::PreviewGallery
