@@ -183,7 +183,8 @@ void BadgeController::fillPositionMenu(QMenu& menu, const QString& appId)
         QAction* action = menu.addAction(entry.title);
         action->setCheckable(entry.checked);
         action->setChecked(entry.checked);
-        action->setData(QVariantMap { { QStringLiteral("app"), appId }, { QStringLiteral("corner"), rawValue(entry.corner) } });
+        action->setData(
+            QVariantMap { { QStringLiteral("app"), appId }, { QStringLiteral("corner"), rawValue(entry.corner) } });
         const BadgeCorner corner = entry.corner;
         connect(action, &QAction::triggered, this, [this, corner, appId] {
             m_policy.setBadgeCorner(corner, appId);

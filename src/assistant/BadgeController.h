@@ -39,8 +39,8 @@ public:
         QRectF screen;
     };
 
-    BadgeController(
-        const Screens& screens, FloatingWindows* windows, HotkeyGrabber& grabber, AppPolicy& policy, QObject* parent = nullptr);
+    BadgeController(const Screens& screens, FloatingWindows* windows, HotkeyGrabber& grabber, AppPolicy& policy,
+        QObject* parent = nullptr);
     ~BadgeController() override;
 
     // The owner's handlers; empty ones are skipped.

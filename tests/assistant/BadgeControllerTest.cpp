@@ -8,6 +8,7 @@
 #include "surfaces/BadgeControl.h"
 #include "surfaces/FloatingPanel.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -138,6 +139,8 @@ TEST_F(BadgeControllerTest, EscapeDuringADragPutsTheBadgeBack)
     ASSERT_NE(badge.frame(), home);
 
     grabber.press(escape);
+    // The hot key's action runs from the event loop.
+    QCoreApplication::processEvents();
     EXPECT_EQ(badge.frame(), home);
     EXPECT_FALSE(badge.drag().has_value());
     EXPECT_FALSE(grabber.grabs.contains(Hotkey::escapeId));
