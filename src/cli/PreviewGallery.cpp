@@ -1,5 +1,6 @@
 #include "PreviewGallery.h"
 
+#include "surfaces/UnderlineView.h"
 #include "views/BrandMark.h"
 #include "views/CardSurface.h"
 #include "views/ChoiceButton.h"
@@ -11,7 +12,9 @@
 #include "views/SelectionButton.h"
 #include "views/Theme.h"
 
+#include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -60,6 +63,57 @@ std::unique_ptr<QWidget> controls()
     return std::make_unique<CardSurface>(360, content);
 }
 
+// A text field as another application draws it, with our underlines over three
+// of its words (the middle one's card open). Opaque shows the outline wash used
+// when no compositing manager runs.
+class UnderlinedField final : public QWidget {
+public:
+    explicit UnderlinedField(bool translucent)
+    {
+        setFixedSize(440, 44);
+        auto* view = new UnderlineView(this);
+        view->setGeometry(rect());
+        view->setTranslucent(translucent);
+        view->setMarks(marks());
+    }
+
+private:
+    static constexpr qreal inset = 10;
+    static QString text() { return QStringLiteral("Teh cat sat on teh mat, it realy was there."); }
+    QFont textFont() const { return Theme::geist(14); }
+
+    QList<UnderlineMark> marks() const
+    {
+        const QFontMetricsF metrics(textFont());
+        const qreal baseline = (height() + metrics.ascent() - metrics.descent()) / 2;
+        // The word's box in bottom-left view coordinates, as the accessibility bounds give it.
+        const auto word = [&](int from, int length) {
+            const qreal x = inset + metrics.horizontalAdvance(text().left(from));
+            const qreal w = metrics.horizontalAdvance(text().mid(from, length));
+            const qreal top = baseline - metrics.ascent();
+            return QRectF(x, height() - (top + metrics.height()), w, metrics.height());
+        };
+        return {
+            { word(0, 3), Theme::kindColor(QStringLiteral("Spelling")), false },
+            { word(15, 3), Theme::kindColor(QStringLiteral("Agreement")), true },
+            { word(27, 5), Theme::kindColor(QStringLiteral("Typo")), false },
+        };
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Theme::withOpacity(Theme::primary(palette()), 0.25), 1));
+        painter.setBrush(Theme::textBackground(palette()));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        painter.setFont(textFont());
+        painter.setPen(Theme::primary(palette()));
+        const QFontMetricsF metrics(textFont());
+        painter.drawText(QPointF(inset, (height() + metrics.ascent() - metrics.descent()) / 2), text());
+    }
+};
+
 struct Entry {
     QString name;
     Factory make;
@@ -93,6 +147,8 @@ const std::vector<Entry>& entries()
             } },
         { QStringLiteral("selection-button"), [] { return std::make_unique<SelectionButton>(); } },
         { QStringLiteral("controls"), controls },
+        { QStringLiteral("underlines"), [] { return std::make_unique<UnderlinedField>(true); } },
+        { QStringLiteral("underlines-opaque"), [] { return std::make_unique<UnderlinedField>(false); } },
     };
     return table;
 }
