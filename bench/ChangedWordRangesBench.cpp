@@ -4,6 +4,8 @@
 
 #include "rewrite/WordDiff.h"
 
+#include "MedianTime.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -17,7 +19,6 @@ using namespace quillcraft;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr double kFrameMs = 1000.0 / 60.0;
 
 // clang-format off
@@ -69,27 +70,9 @@ QString rewriteOf(const QString& source, int count, unsigned seed)
     return result.join(QLatin1Char(' '));
 }
 
-// Median time of one call in milliseconds, over batches that run for about 30 ms each.
 double medianMs(const std::function<void()>& work)
 {
-    int perBatch = 1;
-    for (;;) {
-        const auto start = Clock::now();
-        for (int i = 0; i < perBatch; ++i)
-            work();
-        if (Clock::now() - start > std::chrono::milliseconds(30))
-            break;
-        perBatch *= 2;
-    }
-    std::vector<double> samples;
-    for (int batch = 0; batch < 15; ++batch) {
-        const auto start = Clock::now();
-        for (int i = 0; i < perBatch; ++i)
-            work();
-        samples.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count() / perBatch);
-    }
-    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
-    return samples[samples.size() / 2];
+    return bench::medianTime<std::milli>(work, 30);
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include "surfaces/FloatingPanel.h"
 #include "surfaces/UnderlineOverlay.h"
 
+#include "MedianTime.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -28,8 +30,6 @@ using namespace quillcraft;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The primary screen's geometry in bottom-left coordinates.
 class PrimaryScreen final : public Screens {
 public:
@@ -41,27 +41,9 @@ public:
     }
 };
 
-// Median time of one call in microseconds, over batches that run for about 20 ms each.
 double medianUs(const std::function<void()>& work)
 {
-    int perBatch = 1;
-    for (;;) {
-        const auto start = Clock::now();
-        for (int i = 0; i < perBatch; ++i)
-            work();
-        if (Clock::now() - start > std::chrono::milliseconds(20))
-            break;
-        perBatch *= 2;
-    }
-    std::vector<double> samples;
-    for (int batch = 0; batch < 15; ++batch) {
-        const auto start = Clock::now();
-        for (int i = 0; i < perBatch; ++i)
-            work();
-        samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count() / perBatch);
-    }
-    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
-    return samples[samples.size() / 2];
+    return bench::medianTime<std::micro>(work, 20);
 }
 
 // Resident memory of this process in MiB.
