@@ -9,8 +9,7 @@ namespace quillcraft::bench {
 
 // Median time of one call of work, in the given unit (std::micro, std::milli), over
 // 15 batches each long enough (about batchMs) that the clock's resolution does not matter.
-template<typename Unit>
-double medianTime(const std::function<void()>& work, int batchMs)
+template <typename Unit> double medianTime(const std::function<void()>& work, int batchMs)
 {
     using Clock = std::chrono::steady_clock;
     int perBatch = 1;

@@ -9,8 +9,10 @@
 
 #include "platform/Screens.h"
 #include "platform/linux/X11FloatingWindows.h"
+#include "surfaces/BadgeControl.h"
 #include "surfaces/FloatingPanel.h"
 #include "surfaces/UnderlineOverlay.h"
+#include "views/FieldBadge.h"
 
 #include "MedianTime.h"
 
@@ -108,6 +110,26 @@ int main(int argc, char** argv)
     std::printf("%-28s %10.2f µs %12s %10.1f\n", "compare 80 marks (baseline)", baseline, "", 1.0);
     std::printf("%-28s %10.2f µs %12s %10.1f\n", "show, unchanged", unchanged, "< 20 µs", unchanged / baseline);
     std::printf("%-28s %10.2f µs %12s %10.1f\n", "show, 80 changed + paint", changed, "< 2000 µs", changed / baseline);
+
+    // A badge update: a new count on the badge's picture, painted.
+    double badge = 0;
+    {
+        FloatingPanel panel(FloatingPanel::Level::badge, screens, windows);
+        auto control = std::make_unique<BadgeControl>(screens);
+        auto picture = std::make_unique<FieldBadge>(FieldBadge::Checking {});
+        FieldBadge* shown = picture.get();
+        control->setContent(picture.release());
+        panel.show(control.release());
+        panel.setFrame(QRectF(810, 200, 36, 34));
+        panel.orderFront();
+        QCoreApplication::processEvents();
+        qint64 count = 0;
+        badge = medianUs([&] {
+            shown->setState(FieldBadge::Issues { ++count % 120, false });
+            QCoreApplication::processEvents();
+        });
+    }
+    std::printf("%-28s %10.2f µs %12s %10.1f\n", "badge update + paint", badge, "< 1000 µs", badge / baseline);
 
     // The surfaces the program keeps: badge, suggestion card, issues panel, rewrite
     // card, selection button, toast, and the overlay, all shown once.
