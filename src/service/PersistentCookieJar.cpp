@@ -185,29 +185,40 @@ void PersistentCookieJar::load()
         moveAside(QStringLiteral("it is too large"));
         return;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    QString why;
+    const std::optional<QList<QNetworkCookie>> cookies = parse(file.readAll(), QDateTime::currentDateTimeUtc(), why);
     file.close();
+    if (!cookies) {
+        moveAside(why);
+        return;
+    }
+    setAllCookies(*cookies);
+    m_saved = serialize();
+}
+
+std::optional<QList<QNetworkCookie>> PersistentCookieJar::parse(
+    const QByteArray& bytes, const QDateTime& now, QString& why)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     const QJsonObject root = document.object();
     if (error.error != QJsonParseError::NoError || !document.isObject()
         || root.value(QLatin1String("version")).toInt() != formatVersion
         || !root.value(QLatin1String("cookies")).isArray()) {
-        moveAside(QStringLiteral("it is not a cookie file of this version"));
-        return;
+        why = QStringLiteral("it is not a cookie file of this version");
+        return std::nullopt;
     }
     QList<QNetworkCookie> cookies;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QJsonValue& value : root.value(QLatin1String("cookies")).toArray()) {
         const std::optional<QNetworkCookie> cookie = fromJson(value);
         if (!cookie) {
-            moveAside(QStringLiteral("an entry is damaged"));
-            return;
+            why = QStringLiteral("an entry is damaged");
+            return std::nullopt;
         }
         if (keeps(*cookie, now))
             cookies.append(*cookie);
     }
-    setAllCookies(cookies);
-    m_saved = serialize();
+    return cookies;
 }
 
 void PersistentCookieJar::moveAside(const QString& why)
@@ -227,13 +238,17 @@ void PersistentCookieJar::moveAside(const QString& why)
 
 QByteArray PersistentCookieJar::serialize() const
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    QJsonArray cookies;
-    for (const QNetworkCookie& cookie : allCookies()) {
+    return serialize(allCookies(), QDateTime::currentDateTimeUtc());
+}
+
+QByteArray PersistentCookieJar::serialize(const QList<QNetworkCookie>& cookies, const QDateTime& now)
+{
+    QJsonArray kept;
+    for (const QNetworkCookie& cookie : cookies) {
         if (keeps(cookie, now))
-            cookies.append(toJson(cookie));
+            kept.append(toJson(cookie));
     }
-    const QJsonObject root { { QStringLiteral("version"), formatVersion }, { QStringLiteral("cookies"), cookies } };
+    const QJsonObject root { { QStringLiteral("version"), formatVersion }, { QStringLiteral("cookies"), kept } };
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 

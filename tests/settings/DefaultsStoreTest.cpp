@@ -121,6 +121,37 @@ TEST_F(DefaultsStoreTest, RefusesValuesItCannotKeep)
     EXPECT_EQ(fileContents(path()), before);
 }
 
+TEST_F(DefaultsStoreTest, LargeWholeNumbersReadTheSameFromMemoryAndFromDisk)
+{
+    // Beyond 2^53 a double is still whole, and the file spells it as an integer.
+    const double large = 54043195528445952.0; // 1.5 * 2^55
+    const double huge = 1e20; // beyond 64-bit integers
+    DefaultsStore writer(path());
+    ASSERT_TRUE(writer.setValue(u("large"), large));
+    ASSERT_TRUE(writer.setValue(u("huge"), huge));
+    DefaultsStore reader(path());
+    for (const char* key : { "large", "huge" }) {
+        EXPECT_EQ(writer.value(u(key)).typeId(), reader.value(u(key)).typeId()) << key;
+        EXPECT_EQ(writer.numberValue(u(key)), reader.numberValue(u(key))) << key;
+    }
+    EXPECT_EQ(reader.value(u("large")), QVariant(qlonglong(54043195528445952)));
+    EXPECT_EQ(reader.numberValue(u("huge")), huge);
+}
+
+TEST_F(DefaultsStoreTest, ByteOrderMarksOpeningAStringSurvive)
+{
+    // U+FEFF is a zero width no-break space inside text, and may open a pasted word.
+    const QString mark(QChar(0xfeff));
+    const QVariantMap words { { mark + u("key"), QVariantList { mark + u("word"), mark } } };
+    {
+        DefaultsStore writer(path());
+        ASSERT_TRUE(writer.setValue(mark + u("top"), words));
+    }
+    DefaultsStore reader(path());
+    EXPECT_EQ(reader.keys(), QStringList { mark + u("top") });
+    EXPECT_EQ(reader.mapValue(mark + u("top")), words);
+}
+
 TEST_F(DefaultsStoreTest, SharedInstanceSeesWritesAndReportsRealChangesOnly)
 {
     DefaultsStore store(path());
