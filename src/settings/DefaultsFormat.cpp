@@ -20,6 +20,13 @@ const QLatin1String valuesKey("values");
 // integer; such doubles are stored as integers so that memory and disk agree.
 constexpr double integerLimit = 9223372036854775808.0; // 2^63
 
+// How the file spells a date: ISO 8601 in UTC, which covers the years 1 to 9999 only;
+// empty for any other date.
+QString dateText(const QDateTime& date)
+{
+    return date.isValid() ? date.toUTC().toString(Qt::ISODateWithMs) : QString();
+}
+
 template <typename Map> std::optional<QJsonValue> encodeMap(const Map& map)
 {
     QJsonObject object;
@@ -80,9 +87,8 @@ std::optional<QJsonValue> DefaultsFormat::encode(const QVariant& value)
     case QMetaType::QString:
         return QJsonValue(value.toString());
     case QMetaType::QDateTime: {
-        const QDateTime date = value.toDateTime();
-        const QString text = date.isValid() ? date.toUTC().toString(Qt::ISODateWithMs) : QString();
-        if (text.isEmpty()) // ISO 8601 covers years 0 to 9999 only
+        const QString text = dateText(value.toDateTime());
+        if (text.isEmpty())
             return std::nullopt;
         return QJsonObject { { dateTag, text } };
     }
@@ -125,7 +131,8 @@ QVariant DefaultsFormat::decode(const QJsonValue& value)
         const QJsonObject object = value.toObject();
         if (object.size() == 1 && object.value(dateTag).isString()) {
             const QDateTime date = QDateTime::fromString(object.value(dateTag).toString(), Qt::ISODateWithMs);
-            if (date.isValid())
+            // A date that could not be written back stays the dictionary it is.
+            if (!dateText(date).isEmpty())
                 return date.toUTC();
         }
         QVariantMap map;

@@ -152,6 +152,22 @@ TEST_F(DefaultsStoreTest, ByteOrderMarksOpeningAStringSurvive)
     EXPECT_EQ(reader.mapValue(mark + u("top")), words);
 }
 
+TEST_F(DefaultsStoreTest, DatesTheFileCannotSpellInUtcStayWritable)
+{
+    // Edited by hand: in UTC these fall outside the years 1 to 9999.
+    seed(R"({"schema": 1, "values": {"dates": [{"$date": "9999-12-31T23:00:00.000-05:00"},
+                                               {"$date": "0001-01-01T00:00:00.000+05:00"}]}})");
+    DefaultsStore store(path());
+    std::optional<QVariantList> dates = store.listValue(u("dates"));
+    ASSERT_TRUE(dates);
+    ASSERT_EQ(dates->size(), 2);
+    EXPECT_EQ(DefaultsStore::asDate(dates->at(0)), std::nullopt);
+    // A read-modify-write of the list still works and keeps them.
+    dates->append(true);
+    EXPECT_TRUE(store.setValue(u("dates"), *dates));
+    EXPECT_EQ(DefaultsStore(path()).listValue(u("dates")), dates);
+}
+
 TEST_F(DefaultsStoreTest, SharedInstanceSeesWritesAndReportsRealChangesOnly)
 {
     DefaultsStore store(path());
