@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QNetworkCookie>
 #include <QStandardPaths>
+#include <QTimeZone>
 
 namespace quillcraft {
 
@@ -49,6 +50,15 @@ std::optional<QNetworkCookie::SameSite> sameSiteFromName(const QString& name)
     return std::nullopt;
 }
 
+// The file spells expiry dates in UTC, which goes up to the year 9999. A later date (an
+// offset in an edited file can reach one) is kept as the last moment of that year, or
+// the next save would write a file that cannot be read.
+QDateTime writableExpiry(const QDateTime& date)
+{
+    const QDateTime last(QDate(9999, 12, 31), QTime(23, 59, 59, 999), QTimeZone::utc());
+    return date.toUTC() > last ? last : date.toUTC();
+}
+
 bool keeps(const QNetworkCookie& cookie, const QDateTime& now)
 {
     return !cookie.isSessionCookie() && cookie.expirationDate() > now;
@@ -62,7 +72,7 @@ QJsonObject toJson(const QNetworkCookie& cookie)
         { QStringLiteral("value"), QString::fromLatin1(cookie.value().toBase64()) },
         { QStringLiteral("domain"), cookie.domain() },
         { QStringLiteral("path"), cookie.path() },
-        { QStringLiteral("expires"), cookie.expirationDate().toUTC().toString(Qt::ISODateWithMs) },
+        { QStringLiteral("expires"), writableExpiry(cookie.expirationDate()).toString(Qt::ISODateWithMs) },
         { QStringLiteral("secure"), cookie.isSecure() },
         { QStringLiteral("httpOnly"), cookie.isHttpOnly() },
         { QStringLiteral("sameSite"), sameSiteName(cookie.sameSitePolicy()) },
@@ -99,7 +109,7 @@ std::optional<QNetworkCookie> fromJson(const QJsonValue& value)
     QNetworkCookie cookie(*name, *cookieValue);
     cookie.setDomain(object.value(QLatin1String("domain")).toString());
     cookie.setPath(object.value(QLatin1String("path")).toString());
-    cookie.setExpirationDate(expires);
+    cookie.setExpirationDate(writableExpiry(expires));
     cookie.setSecure(object.value(QLatin1String("secure")).toBool());
     cookie.setHttpOnly(object.value(QLatin1String("httpOnly")).toBool());
     cookie.setSameSitePolicy(*sameSite);
