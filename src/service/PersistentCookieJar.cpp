@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QNetworkCookie>
 #include <QStandardPaths>
+#include <QTimeZone>
 
 namespace quillcraft {
 
@@ -49,6 +50,15 @@ std::optional<QNetworkCookie::SameSite> sameSiteFromName(const QString& name)
     return std::nullopt;
 }
 
+// The file spells expiry dates in UTC, which goes up to the year 9999. A later date (an
+// offset in an edited file can reach one) is kept as the last moment of that year, or
+// the next save would write a file that cannot be read.
+QDateTime writableExpiry(const QDateTime& date)
+{
+    const QDateTime last(QDate(9999, 12, 31), QTime(23, 59, 59, 999), QTimeZone::utc());
+    return date.toUTC() > last ? last : date.toUTC();
+}
+
 bool keeps(const QNetworkCookie& cookie, const QDateTime& now)
 {
     return !cookie.isSessionCookie() && cookie.expirationDate() > now;
@@ -62,7 +72,7 @@ QJsonObject toJson(const QNetworkCookie& cookie)
         { QStringLiteral("value"), QString::fromLatin1(cookie.value().toBase64()) },
         { QStringLiteral("domain"), cookie.domain() },
         { QStringLiteral("path"), cookie.path() },
-        { QStringLiteral("expires"), cookie.expirationDate().toUTC().toString(Qt::ISODateWithMs) },
+        { QStringLiteral("expires"), writableExpiry(cookie.expirationDate()).toString(Qt::ISODateWithMs) },
         { QStringLiteral("secure"), cookie.isSecure() },
         { QStringLiteral("httpOnly"), cookie.isHttpOnly() },
         { QStringLiteral("sameSite"), sameSiteName(cookie.sameSitePolicy()) },
@@ -99,7 +109,7 @@ std::optional<QNetworkCookie> fromJson(const QJsonValue& value)
     QNetworkCookie cookie(*name, *cookieValue);
     cookie.setDomain(object.value(QLatin1String("domain")).toString());
     cookie.setPath(object.value(QLatin1String("path")).toString());
-    cookie.setExpirationDate(expires);
+    cookie.setExpirationDate(writableExpiry(expires));
     cookie.setSecure(object.value(QLatin1String("secure")).toBool());
     cookie.setHttpOnly(object.value(QLatin1String("httpOnly")).toBool());
     cookie.setSameSitePolicy(*sameSite);
@@ -185,29 +195,40 @@ void PersistentCookieJar::load()
         moveAside(QStringLiteral("it is too large"));
         return;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    QString why;
+    const std::optional<QList<QNetworkCookie>> cookies = parse(file.readAll(), QDateTime::currentDateTimeUtc(), why);
     file.close();
+    if (!cookies) {
+        moveAside(why);
+        return;
+    }
+    setAllCookies(*cookies);
+    m_saved = serialize();
+}
+
+std::optional<QList<QNetworkCookie>> PersistentCookieJar::parse(
+    const QByteArray& bytes, const QDateTime& now, QString& why)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     const QJsonObject root = document.object();
     if (error.error != QJsonParseError::NoError || !document.isObject()
         || root.value(QLatin1String("version")).toInt() != formatVersion
         || !root.value(QLatin1String("cookies")).isArray()) {
-        moveAside(QStringLiteral("it is not a cookie file of this version"));
-        return;
+        why = QStringLiteral("it is not a cookie file of this version");
+        return std::nullopt;
     }
     QList<QNetworkCookie> cookies;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QJsonValue& value : root.value(QLatin1String("cookies")).toArray()) {
         const std::optional<QNetworkCookie> cookie = fromJson(value);
         if (!cookie) {
-            moveAside(QStringLiteral("an entry is damaged"));
-            return;
+            why = QStringLiteral("an entry is damaged");
+            return std::nullopt;
         }
         if (keeps(*cookie, now))
             cookies.append(*cookie);
     }
-    setAllCookies(cookies);
-    m_saved = serialize();
+    return cookies;
 }
 
 void PersistentCookieJar::moveAside(const QString& why)
@@ -227,13 +248,17 @@ void PersistentCookieJar::moveAside(const QString& why)
 
 QByteArray PersistentCookieJar::serialize() const
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    QJsonArray cookies;
-    for (const QNetworkCookie& cookie : allCookies()) {
+    return serialize(allCookies(), QDateTime::currentDateTimeUtc());
+}
+
+QByteArray PersistentCookieJar::serialize(const QList<QNetworkCookie>& cookies, const QDateTime& now)
+{
+    QJsonArray kept;
+    for (const QNetworkCookie& cookie : cookies) {
         if (keeps(cookie, now))
-            cookies.append(toJson(cookie));
+            kept.append(toJson(cookie));
     }
-    const QJsonObject root { { QStringLiteral("version"), formatVersion }, { QStringLiteral("cookies"), cookies } };
+    const QJsonObject root { { QStringLiteral("version"), formatVersion }, { QStringLiteral("cookies"), kept } };
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 

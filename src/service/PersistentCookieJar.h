@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
+#include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QString>
+
+#include <optional>
 
 namespace quillcraft {
 
@@ -21,6 +26,12 @@ public:
     static QString defaultFilePath();
 
     const QString& filePath() const { return m_filePath; }
+
+    // The cookies in a file's bytes that are alive at `now`, or nothing with `why`
+    // saying what is wrong with the bytes.
+    static std::optional<QList<QNetworkCookie>> parse(const QByteArray& bytes, const QDateTime& now, QString& why);
+    // A file's bytes holding those of `cookies` that are alive at `now`.
+    static QByteArray serialize(const QList<QNetworkCookie>& cookies, const QDateTime& now);
 
     bool setCookiesFromUrl(const QList<QNetworkCookie>& cookies, const QUrl& url) override;
     bool insertCookie(const QNetworkCookie& cookie) override;

@@ -97,14 +97,13 @@ bool RewriteTask::readStream()
 {
     while (m_reply->bytesAvailable() > 0) {
         const QByteArray chunk = m_reply->read(readChunk);
-        for (const char byte : chunk) {
-            std::optional<QString> line = m_splitter.push(std::uint8_t(byte));
-            if (m_splitter.overflowed()) {
-                qCWarning(lcService) << "A rewrite stream line exceeded" << LineSplitter::maxLineLength << "bytes.";
-                complete(QuillcraftClient::failedGenerally());
+        qsizetype position = 0;
+        while (const std::optional<StreamDecoder::Step> step = m_decoder.read(chunk, position)) {
+            if (const auto* failure = std::get_if<RewriteFailure>(&*step)) {
+                complete(*failure);
                 return false;
             }
-            if (line && !handleLine(*line))
+            if (!deliverText())
                 return false;
         }
     }
@@ -126,43 +125,6 @@ bool RewriteTask::readErrorBody()
     return true;
 }
 
-bool RewriteTask::handleLine(const QString& line)
-{
-    const std::optional<QuillcraftClient::StreamEvent> event = QuillcraftClient::streamEvent(line);
-    if (!event)
-        return true;
-    using Kind = QuillcraftClient::StreamEvent::Kind;
-    switch (event->kind) {
-    case Kind::delta:
-        m_text += *event->payload;
-        if (m_text.size() > QuillcraftClient::maxRewriteLength) {
-            qCWarning(lcService) << "A rewrite grew beyond" << QuillcraftClient::maxRewriteLength << "characters.";
-            complete(QuillcraftClient::failedGenerally());
-            return false;
-        }
-        return deliverText();
-    case Kind::error:
-        complete(RewriteFailure { RewriteFailure::Kind::server, *event->payload });
-        return false;
-    case Kind::finish:
-        if (!event->payload || *event->payload == QLatin1String("stop")) {
-            // Later deltas still count; only the end of the body ends the text.
-            m_finishedStream = true;
-            return true;
-        }
-        if (*event->payload == QLatin1String("length"))
-            complete(RewriteFailure {
-                RewriteFailure::Kind::tooLong, QStringLiteral("The rewrite was cut off. Try a shorter selection.") });
-        else
-            complete(QuillcraftClient::stoppedEarly());
-        return false;
-    case Kind::abort:
-        complete(QuillcraftClient::stoppedEarly());
-        return false;
-    }
-    return true;
-}
-
 bool RewriteTask::deliverText()
 {
     if (!m_onText)
@@ -170,7 +132,7 @@ bool RewriteTask::deliverText()
     const QPointer<RewriteTask> self(this);
     // Copies: the handler may cancel or destroy this task.
     const TextHandler onText = m_onText;
-    const QString text = m_text;
+    const QString text = m_decoder.text();
     onText(text);
     return self && !m_over;
 }
@@ -210,17 +172,7 @@ void RewriteTask::conclude()
         complete(TransportError { error });
         return;
     }
-    // A last line without a line feed is never looked at.
-    if (!m_finishedStream) {
-        complete(QuillcraftClient::stoppedEarly());
-        return;
-    }
-    const QString text = m_text.trimmed();
-    if (text.isEmpty())
-        complete(
-            RewriteFailure { RewriteFailure::Kind::server, QStringLiteral("The rewrite came back empty. Try again.") });
-    else
-        complete(text);
+    std::visit([this](const auto& outcome) { complete(outcome); }, m_decoder.end());
 }
 
 bool RewriteTask::bodyEndsAtClose() const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "service/LineSplitter.h"
 #include "service/RewriteFailure.h"
+#include "service/StreamDecoder.h"
 
 #include <QNetworkReply>
 #include <QObject>
@@ -56,7 +56,6 @@ private:
     // already (a handler may delete it), so the caller must not touch it.
     bool readStream();
     bool readErrorBody();
-    bool handleLine(const QString& line);
     bool deliverText();
     // The reply ended and every byte was read.
     void conclude();
@@ -69,10 +68,8 @@ private:
     QPointer<QNetworkReply> m_reply;
     TextHandler m_onText;
     CompletionHandler m_onDone;
-    LineSplitter m_splitter;
-    QString m_text;
+    StreamDecoder m_decoder;
     QByteArray m_errorBody;
-    bool m_finishedStream = false; // a finish record said "stop" or nothing
     bool m_errorBodyFull = false; // stopped reading an error body at its bound
     bool m_reading = false;
     bool m_over = false;

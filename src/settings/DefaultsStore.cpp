@@ -2,32 +2,22 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFile.h"
+#include "settings/DefaultsFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
 
-#include <cmath>
-#include <limits>
-
 namespace quillcraft {
 
 namespace {
 
-const QLatin1String dateTag("$date");
-const QLatin1String schemaKey("schema");
-const QLatin1String valuesKey("values");
-
 // A preferences file this large is not ours; reading it would only waste memory.
 constexpr qint64 maxFileSize = 16 * 1024 * 1024;
-// Integral doubles up to 2^53 are stored as integers so that memory and disk agree.
-constexpr double maxExactInteger = 9007199254740992.0;
 
 // One version of the file on disk. Every save renames a new file into place, so the
 // inode and change time move even when the size and modification time do not.
@@ -52,127 +42,6 @@ FileStamp stampOf(const QString& path)
         qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec };
 }
 
-// Keys beginning with "$" get one more, so a user key never reads as a tag.
-QString escapedKey(const QString& key)
-{
-    return key.startsWith(QLatin1Char('$')) ? QLatin1Char('$') + key : key;
-}
-
-QString unescapedKey(const QString& key)
-{
-    return key.startsWith(QLatin1String("$$")) ? key.mid(1) : key;
-}
-
-std::optional<QJsonValue> encode(const QVariant& value);
-
-template <typename Map> std::optional<QJsonValue> encodeMap(const Map& map)
-{
-    QJsonObject object;
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        const auto encoded = encode(it.value());
-        if (!encoded)
-            return std::nullopt;
-        object.insert(escapedKey(it.key()), *encoded);
-    }
-    return object;
-}
-
-std::optional<QJsonValue> encode(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::UnknownType:
-    case QMetaType::Nullptr:
-        // A null inside a dictionary or array reads back as an invalid QVariant; it has
-        // to write back too, or a read-modify-write of that container fails for good.
-        return QJsonValue(QJsonValue::Null);
-    case QMetaType::Bool:
-        return QJsonValue(value.toBool());
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return QJsonValue(value.toLongLong());
-    case QMetaType::ULong:
-    case QMetaType::ULongLong: {
-        const qulonglong number = value.toULongLong();
-        if (number > qulonglong(std::numeric_limits<qint64>::max()))
-            return std::nullopt;
-        return QJsonValue(qint64(number));
-    }
-    case QMetaType::Float:
-    case QMetaType::Double: {
-        const double number = value.toDouble();
-        if (!std::isfinite(number))
-            return std::nullopt;
-        if (std::trunc(number) == number && std::abs(number) <= maxExactInteger)
-            return QJsonValue(qint64(number));
-        return QJsonValue(number);
-    }
-    case QMetaType::QString:
-        return QJsonValue(value.toString());
-    case QMetaType::QDateTime: {
-        const QDateTime date = value.toDateTime();
-        const QString text = date.isValid() ? date.toUTC().toString(Qt::ISODateWithMs) : QString();
-        if (text.isEmpty()) // ISO 8601 covers years 0 to 9999 only
-            return std::nullopt;
-        return QJsonObject { { dateTag, text } };
-    }
-    case QMetaType::QVariantMap:
-        return encodeMap(value.toMap());
-    case QMetaType::QVariantHash:
-        return encodeMap(value.toHash());
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList: {
-        QJsonArray array;
-        for (const QVariant& element : value.toList()) {
-            const auto encoded = encode(element);
-            if (!encoded)
-                return std::nullopt;
-            array.append(*encoded);
-        }
-        return array;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-QVariant decode(const QJsonValue& value)
-{
-    switch (value.type()) {
-    case QJsonValue::Bool:
-        return value.toBool();
-    case QJsonValue::Double:
-        return value.toVariant(); // qlonglong when the number was written as an integer
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Array: {
-        QVariantList list;
-        for (const QJsonValue& element : value.toArray())
-            list.append(decode(element));
-        return list;
-    }
-    case QJsonValue::Object: {
-        const QJsonObject object = value.toObject();
-        if (object.size() == 1 && object.value(dateTag).isString()) {
-            const QDateTime date = QDateTime::fromString(object.value(dateTag).toString(), Qt::ISODateWithMs);
-            if (date.isValid())
-                return date.toUTC();
-        }
-        QVariantMap map;
-        for (auto it = object.begin(); it != object.end(); ++it)
-            map.insert(unescapedKey(it.key()), decode(it.value()));
-        return map;
-    }
-    case QJsonValue::Null:
-    case QJsonValue::Undefined:
-        break;
-    }
-    return {};
-}
-
 // The stored values of the file at path, or why they could not be read.
 std::optional<QJsonObject> readValues(const QString& path, QString& problem)
 {
@@ -185,30 +54,7 @@ std::optional<QJsonObject> readValues(const QString& path, QString& problem)
         problem = QStringLiteral("is too large");
         return std::nullopt;
     }
-    QJsonParseError error {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        problem = QStringLiteral("is not valid JSON");
-        return std::nullopt;
-    }
-    const QJsonValue schema = document.object().value(schemaKey);
-    const double version = schema.toDouble(-1);
-    if (!schema.isDouble() || version < 1 || std::trunc(version) != version) {
-        problem = QStringLiteral("has no schema version");
-        return std::nullopt;
-    }
-    // A newer schema may mean things this version cannot tell, so it is kept aside
-    // rather than rewritten; an older one is brought forward once its values are read.
-    if (version > DefaultsStore::schemaVersion) {
-        problem = QStringLiteral("was written by a newer version of Quillcraft");
-        return std::nullopt;
-    }
-    const QJsonValue values = document.object().value(valuesKey);
-    if (!values.isObject()) {
-        problem = QStringLiteral("has no values");
-        return std::nullopt;
-    }
-    return PreferenceKeys::migrate(int(version), values.toObject());
+    return DefaultsFormat::read(file.readAll(), problem);
 }
 
 } // namespace
@@ -252,13 +98,13 @@ QString DefaultsStore::filePath() const
 QVariant DefaultsStore::value(const QString& key)
 {
     refresh();
-    return decode(d->values.value(escapedKey(key)));
+    return DefaultsFormat::decode(d->values.value(DefaultsFormat::escapedKey(key)));
 }
 
 bool DefaultsStore::contains(const QString& key)
 {
     refresh();
-    return d->values.contains(escapedKey(key));
+    return d->values.contains(DefaultsFormat::escapedKey(key));
 }
 
 QStringList DefaultsStore::keys()
@@ -266,7 +112,7 @@ QStringList DefaultsStore::keys()
     refresh();
     QStringList keys;
     for (const QString& key : d->values.keys())
-        keys.append(unescapedKey(key));
+        keys.append(DefaultsFormat::unescapedKey(key));
     return keys;
 }
 
@@ -337,13 +183,13 @@ bool DefaultsStore::setValue(const QString& key, const QVariant& value)
         remove(key);
         return true;
     }
-    const auto encoded = encode(value);
+    const auto encoded = DefaultsFormat::encode(value);
     if (!encoded) {
         qCWarning(lcSettings, "The preference %s cannot hold a value of type %s.", qPrintable(key), value.typeName());
         return false;
     }
     refresh();
-    const QString stored = escapedKey(key);
+    const QString stored = DefaultsFormat::escapedKey(key);
     if (d->values.contains(stored) && d->values.value(stored) == *encoded)
         return true;
     d->values.insert(stored, *encoded);
@@ -355,7 +201,7 @@ bool DefaultsStore::setValue(const QString& key, const QVariant& value)
 void DefaultsStore::remove(const QString& key)
 {
     refresh();
-    const QString stored = escapedKey(key);
+    const QString stored = DefaultsFormat::escapedKey(key);
     if (!d->values.contains(stored))
         return;
     d->values.remove(stored);
@@ -420,7 +266,7 @@ void DefaultsStore::refresh()
             touched.append(it.key());
     }
     for (const QString& key : touched)
-        Q_EMIT changed(unescapedKey(key));
+        Q_EMIT changed(DefaultsFormat::unescapedKey(key));
 }
 
 void DefaultsStore::persist()
@@ -452,8 +298,7 @@ void DefaultsStore::persist()
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
-    const QJsonObject root { { schemaKey, schemaVersion }, { valuesKey, d->values } };
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    const QByteArray bytes = DefaultsFormat::write(d->values);
     if (!PrivateFile(d->path).write(bytes)) {
         warnOnce(QStringLiteral("The preferences could not be saved to %1; they are kept for this session only.")
                      .arg(d->path));

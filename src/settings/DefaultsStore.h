@@ -22,7 +22,7 @@ namespace quillcraft {
 // Booleans, numbers, strings, arrays and dictionaries are plain JSON. A date is the
 // object {"$date": "<ISO-8601 UTC with milliseconds>"}. A dictionary key that begins
 // with "$" is written with one more "$" in front, so no user key reads as a tag.
-// Numbers read back as qlonglong when integral and double otherwise.
+// Numbers read back as qlonglong when integral and within 64 bits, double otherwise.
 //
 // The file is written atomically with mode 0600. A file that cannot be read is renamed
 // aside (defaults.json.damaged-<UTC time>) with a warning and the defaults apply; it

@@ -87,3 +87,22 @@ TEST_F(CookieJarTest, ADamagedFileIsMovedAsideWithoutShowingItsContent)
     rewriteThrough(network, ScriptedReply().header("Set-Cookie", "fresh=1; Max-Age=60; Path=/"));
     EXPECT_TRUE(QFile::exists(m_path));
 }
+
+TEST_F(CookieJarTest, AnExpiryPastTheYear9999InUtcIsKeptReadable)
+{
+    // Edited by hand or by another program: in UTC this date falls in the year 10000.
+    // Saved as it was read, the next start would set aside every cookie, the sign-in too.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QFile file(m_path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"version":1,"cookies":[{"name":"YQ==","value":"Yg==","domain":"127.0.0.1","path":"/",)"
+               R"("expires":"9999-12-31T23:00:00.000-05:00","secure":false,"httpOnly":false,"sameSite":""}]})");
+    file.close();
+    {
+        ServiceNetwork network(m_path);
+        rewriteThrough(network, ScriptedReply().header("Set-Cookie", "guest=1; Max-Age=3600; Path=/"));
+    }
+    ServiceNetwork next(m_path);
+    EXPECT_EQ(files(), QStringList { QStringLiteral("cookies.json") });
+    EXPECT_EQ(next.cookieJar()->cookiesForUrl(m_server.origin()).size(), 2);
+}

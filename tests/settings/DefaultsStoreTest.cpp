@@ -121,6 +121,53 @@ TEST_F(DefaultsStoreTest, RefusesValuesItCannotKeep)
     EXPECT_EQ(fileContents(path()), before);
 }
 
+TEST_F(DefaultsStoreTest, LargeWholeNumbersReadTheSameFromMemoryAndFromDisk)
+{
+    // Beyond 2^53 a double is still whole, and the file spells it as an integer.
+    const double large = 54043195528445952.0; // 1.5 * 2^55
+    const double huge = 1e20; // beyond 64-bit integers
+    DefaultsStore writer(path());
+    ASSERT_TRUE(writer.setValue(u("large"), large));
+    ASSERT_TRUE(writer.setValue(u("huge"), huge));
+    DefaultsStore reader(path());
+    for (const char* key : { "large", "huge" }) {
+        EXPECT_EQ(writer.value(u(key)).typeId(), reader.value(u(key)).typeId()) << key;
+        EXPECT_EQ(writer.numberValue(u(key)), reader.numberValue(u(key))) << key;
+    }
+    EXPECT_EQ(reader.value(u("large")), QVariant(qlonglong(54043195528445952)));
+    EXPECT_EQ(reader.numberValue(u("huge")), huge);
+}
+
+TEST_F(DefaultsStoreTest, ByteOrderMarksOpeningAStringSurvive)
+{
+    // U+FEFF is a zero width no-break space inside text, and may open a pasted word.
+    const QString mark(QChar(0xfeff));
+    const QVariantMap words { { mark + u("key"), QVariantList { mark + u("word"), mark } } };
+    {
+        DefaultsStore writer(path());
+        ASSERT_TRUE(writer.setValue(mark + u("top"), words));
+    }
+    DefaultsStore reader(path());
+    EXPECT_EQ(reader.keys(), QStringList { mark + u("top") });
+    EXPECT_EQ(reader.mapValue(mark + u("top")), words);
+}
+
+TEST_F(DefaultsStoreTest, DatesTheFileCannotSpellInUtcStayWritable)
+{
+    // Edited by hand: in UTC these fall outside the years 1 to 9999.
+    seed(R"({"schema": 1, "values": {"dates": [{"$date": "9999-12-31T23:00:00.000-05:00"},
+                                               {"$date": "0001-01-01T00:00:00.000+05:00"}]}})");
+    DefaultsStore store(path());
+    std::optional<QVariantList> dates = store.listValue(u("dates"));
+    ASSERT_TRUE(dates);
+    ASSERT_EQ(dates->size(), 2);
+    EXPECT_EQ(DefaultsStore::asDate(dates->at(0)), std::nullopt);
+    // A read-modify-write of the list still works and keeps them.
+    dates->append(true);
+    EXPECT_TRUE(store.setValue(u("dates"), *dates));
+    EXPECT_EQ(DefaultsStore(path()).listValue(u("dates")), dates);
+}
+
 TEST_F(DefaultsStoreTest, SharedInstanceSeesWritesAndReportsRealChangesOnly)
 {
     DefaultsStore store(path());
