@@ -1,4 +1,5 @@
 #include "PreviewGallery.h"
+#include "RewritePreviews.h"
 
 #include "views/BrandMark.h"
 #include "views/CardSurface.h"
@@ -93,6 +94,13 @@ const std::vector<Entry>& entries()
             } },
         { QStringLiteral("selection-button"), [] { return std::make_unique<SelectionButton>(); } },
         { QStringLiteral("controls"), controls },
+        { QStringLiteral("rewrite"), RewritePreviews::finished },
+        { QStringLiteral("rewrite-failed"), RewritePreviews::failed },
+        { QStringLiteral("rewrite-choosing"), RewritePreviews::choosing },
+        { QStringLiteral("rewrite-grammar"), RewritePreviews::grammar },
+        { QStringLiteral("rewrite-custom"), RewritePreviews::custom },
+        { QStringLiteral("rewrite-streaming"), RewritePreviews::streaming },
+        { QStringLiteral("rewrite-long"), RewritePreviews::longText },
     };
     return table;
 }
