@@ -8,6 +8,8 @@ if(NOT EXISTS "${QUILLCRAFT_GEIST_PACKAGE}/package.json")
 endif()
 
 set(QUILLCRAFT_ICON_NAMES arrow-right x check-circle text-aa sparkle hand-palm quillcraft)
+# The rewrite card's failure row.
+list(APPEND QUILLCRAFT_ICON_NAMES warning-circle)
 set(QUILLCRAFT_RESOURCE_OUTPUTS)
 foreach(icon IN LISTS QUILLCRAFT_ICON_NAMES)
     set(source "${QUILLCRAFT_RESOURCES_SOURCE}/icons/${icon}.svg")

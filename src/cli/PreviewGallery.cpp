@@ -1,4 +1,5 @@
 #include "PreviewGallery.h"
+#include "RewritePreviews.h"
 
 #include "surfaces/UnderlineView.h"
 #include "views/BrandMark.h"
@@ -149,6 +150,13 @@ const std::vector<Entry>& entries()
         { QStringLiteral("controls"), controls },
         { QStringLiteral("underlines"), [] { return std::make_unique<UnderlinedField>(true); } },
         { QStringLiteral("underlines-opaque"), [] { return std::make_unique<UnderlinedField>(false); } },
+        { QStringLiteral("rewrite"), RewritePreviews::finished },
+        { QStringLiteral("rewrite-failed"), RewritePreviews::failed },
+        { QStringLiteral("rewrite-choosing"), RewritePreviews::choosing },
+        { QStringLiteral("rewrite-grammar"), RewritePreviews::grammar },
+        { QStringLiteral("rewrite-custom"), RewritePreviews::custom },
+        { QStringLiteral("rewrite-streaming"), RewritePreviews::streaming },
+        { QStringLiteral("rewrite-long"), RewritePreviews::longText },
     };
     return table;
 }

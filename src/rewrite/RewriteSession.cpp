@@ -146,6 +146,15 @@ void RewriteSession::edit()
         setLastAction(std::nullopt);
 }
 
+void RewriteSession::present(const std::optional<RewriteAction>& lastAction, const Phase& phase)
+{
+    abandon();
+    const QPointer<RewriteSession> alive(this);
+    setLastAction(lastAction);
+    if (alive)
+        setPhase(phase);
+}
+
 void RewriteSession::toggle(const QString& tone)
 {
     const QPointer<RewriteSession> alive(this);

@@ -80,6 +80,9 @@ public:
     void toggle(const QString& tone);
     // Abandons any request and leaves the phase as it is (the card is closing).
     void cancel();
+    // Abandons any request and shows `phase` with `lastAction` as if a request had ended
+    // so: fixed states for previews and tests of the card. Sends nothing.
+    void present(const std::optional<RewriteAction>& lastAction, const Phase& phase);
 
 Q_SIGNALS:
     void phaseChanged();

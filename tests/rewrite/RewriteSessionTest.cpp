@@ -189,3 +189,24 @@ TEST_F(SessionTest, ASessionCanGoAwayWhileItsRequestIsInFlight)
     test::spin(50);
     EXPECT_EQ(phaseNotices, 2);
 }
+
+// Previews and card tests show fixed states: a request still in flight must not overwrite them.
+TEST_F(SessionTest, PresentedStateIsNotOverwrittenByTheAbandonedRequest)
+{
+    auto session = makeSession();
+    bool presented = false;
+    m_server.enqueue(ScriptedReply(200)
+                         .send(delta("Late"))
+                         .waitFor([&] { return presented; })
+                         .send(delta(" text."))
+                         .send(finishStop));
+    session->run(RewriteAction::rewrite());
+    ASSERT_TRUE(test::waitUntil([&] { return session->phase() == Phase::running(u("Late")); }));
+
+    const Phase shown = Phase::done(u("Fixed."));
+    session->present(RewriteAction::shorten(), shown);
+    presented = true;
+    EXPECT_EQ(session->lastAction(), RewriteAction::shorten());
+    EXPECT_FALSE(test::waitUntil([&] { return session->phase() != shown; }, 500));
+    EXPECT_EQ(session->result(), u("Fixed."));
+}
