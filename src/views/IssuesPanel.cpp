@@ -26,6 +26,14 @@ namespace {
 constexpr int padding = 14;
 constexpr qreal rowDividerOpacity = 0.06;
 
+// A slim handle without arrows or track: the desktop style's full scroll bar
+// outweighs the rows of a small panel. Grey reads on both appearances.
+const QString slimScrollBar = QStringLiteral(
+    "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
+    "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 110); border-radius: 3px; min-height: 24px; }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }");
+
 } // namespace
 
 IssuesPanel::IssuesPanel(QString appName, QList<TextIssue> issues, Callbacks callbacks, QWidget* parent)
@@ -137,6 +145,7 @@ QWidget* IssuesPanel::issueList()
     m_list = new QScrollArea;
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->verticalScrollBar()->setStyleSheet(slimScrollBar);
     m_list->setWidgetResizable(true);
     m_list->setWidget(rows);
     // The card's face shows through: setWidget() turns the filling on.
