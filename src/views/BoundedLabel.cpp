@@ -132,7 +132,7 @@ void BoundedLabel::paintEvent(QPaintEvent*)
     const qreal lineHeight = std::ceil(QFontMetricsF(font()).lineSpacing());
     qreal y = 0;
     for (const QString& line : lines(width())) {
-        // Each line finds its own direction, so a right-to-left message reads from the right.
+        // Each line is shaped in its own direction and set at the card's left edge, like the rest of it.
         painter.drawText(
             QRectF(0, y, width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.trimmed());
         y += lineHeight;
