@@ -7,10 +7,13 @@
 #include "views/ChoiceButton.h"
 #include "views/FieldBadge.h"
 #include "views/Icon.h"
+#include "views/IssueSamples.h"
+#include "views/IssuesPanel.h"
 #include "views/MacBrandHeader.h"
 #include "views/PrimaryButton.h"
 #include "views/QuietButton.h"
 #include "views/SelectionButton.h"
+#include "views/SuggestionCard.h"
 #include "views/Theme.h"
 
 #include <QFontMetricsF>
@@ -114,6 +117,19 @@ private:
         painter.drawText(QPointF(inset, (height() + metrics.ascent() - metrics.descent()) / 2), text());
     }
 };
+// The previews draw the card and panel as their panels show them; the buttons do nothing here.
+std::unique_ptr<QWidget> suggestion(const TextIssue& issue, bool addWord)
+{
+    SuggestionCard::Callbacks callbacks { .onAccept = [](const Suggestion&) {}, .onDismiss = [] {} };
+    if (addWord)
+        callbacks.onAddWord = [] {};
+    return SuggestionCard::onSurface(issue, std::move(callbacks));
+}
+
+std::unique_ptr<QWidget> issues(const QList<TextIssue>& list)
+{
+    return IssuesPanel::onSurface(IssueSamples::appName(), list, {});
+}
 
 struct Entry {
     QString name;
@@ -157,6 +173,15 @@ const std::vector<Entry>& entries()
         { QStringLiteral("rewrite-custom"), RewritePreviews::custom },
         { QStringLiteral("rewrite-streaming"), RewritePreviews::streaming },
         { QStringLiteral("rewrite-long"), RewritePreviews::longText },
+        { QStringLiteral("suggestion"), [] { return suggestion(IssueSamples::spelling(), true); } },
+        { QStringLiteral("suggestion-grammar"), [] { return suggestion(IssueSamples::agreement(), false); } },
+        { QStringLiteral("suggestion-5"), [] { return suggestion(IssueSamples::fiveSuggestions(), true); } },
+        { QStringLiteral("suggestion-long"), [] { return suggestion(IssueSamples::longText(), true); } },
+        { QStringLiteral("issues"), [] { return issues(IssueSamples::notes()); } },
+        { QStringLiteral("issues-0"), [] { return issues({}); } },
+        { QStringLiteral("issues-1"), [] { return issues({ IssueSamples::typo() }); } },
+        { QStringLiteral("issues-12"), [] { return issues(IssueSamples::many(12)); } },
+        { QStringLiteral("issues-40"), [] { return issues(IssueSamples::many(40)); } },
     };
     return table;
 }
