@@ -7,6 +7,7 @@
 #include <QBitmap>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLayout>
 
 namespace quillcraft {
 
@@ -77,8 +78,34 @@ void FloatingPanel::host(QWidget* content)
         content->setParent(this);
         content->setGeometry(rect());
         content->show();
+        // Content that relays itself out (a card whose output grows) changes what the mask must keep.
+        content->installEventFilter(this);
     }
     m_maskStale = true;
+}
+
+void FloatingPanel::scheduleMaskUpdate()
+{
+    m_maskStale = true;
+    if (m_maskScheduled || !isVisible())
+        return;
+    m_maskScheduled = true;
+    // Once the layout requests posted with this change have run.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_maskScheduled = false;
+            if (isVisible() && m_maskStale)
+                updateMask();
+        },
+        Qt::QueuedConnection);
+}
+
+bool FloatingPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_content && (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize))
+        scheduleMaskUpdate();
+    return QWidget::eventFilter(watched, event);
 }
 
 void FloatingPanel::show(QWidget* content)
@@ -170,6 +197,8 @@ void FloatingPanel::updateMask()
     }
     // Rendered at one image pixel per logical pixel, the unit setMask takes. Soft
     // shadow pixels under half opacity are cut away rather than shown dark.
+    if (m_content && m_content->layout())
+        m_content->layout()->activate();
     QImage image(size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -204,6 +233,7 @@ void FloatingPanel::resizeEvent(QResizeEvent* event)
 {
     if (m_content)
         m_content->setGeometry(rect());
+    scheduleMaskUpdate();
     QWidget::resizeEvent(event);
 }
 

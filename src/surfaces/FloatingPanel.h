@@ -73,11 +73,14 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyFlags();
     // Takes content as the one child, the previous content going.
     void host(QWidget* content);
+    // Recomputes the mask from the event loop, once per burst of changes.
+    void scheduleMaskUpdate();
     QSizeF contentSize() const;
 
     const Level m_level;
@@ -87,6 +90,7 @@ private:
     QPointer<QWidget> m_content;
     quintptr m_previousActive = 0;
     bool m_maskStale = true;
+    bool m_maskScheduled = false;
 };
 
 } // namespace quillcraft
