@@ -1,6 +1,7 @@
 #include "PreviewGallery.h"
 #include "RewritePreviews.h"
 
+#include "service/QuillcraftClient.h"
 #include "surfaces/UnderlineView.h"
 #include "views/BrandMark.h"
 #include "views/CardSurface.h"
@@ -131,6 +132,20 @@ std::unique_ptr<QWidget> issues(const QList<TextIssue>& list)
     return IssuesPanel::onSurface(IssueSamples::appName(), list, {});
 }
 
+// The issues panel with the sample issues beside a finished and a failed rewrite card.
+std::unique_ptr<QWidget> gallery()
+{
+    auto surface = std::make_unique<QWidget>();
+    auto* row = new QHBoxLayout(surface.get());
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->setAlignment(Qt::AlignTop);
+    row->addWidget(issues(IssueSamples::notes()).release(), 0, Qt::AlignTop);
+    row->addWidget(RewritePreviews::finished().release(), 0, Qt::AlignTop);
+    row->addWidget(RewritePreviews::failed().release(), 0, Qt::AlignTop);
+    return surface;
+}
+
 struct Entry {
     QString name;
     Factory make;
@@ -168,6 +183,19 @@ const std::vector<Entry>& entries()
         { QStringLiteral("underlines-opaque"), [] { return std::make_unique<UnderlinedField>(false); } },
         { QStringLiteral("rewrite"), RewritePreviews::finished },
         { QStringLiteral("rewrite-failed"), RewritePreviews::failed },
+        { QStringLiteral("rewrite-failed-upgrade"),
+            [] {
+                return RewritePreviews::failedWith(
+                    QuillcraftClient::failure(429, R"({"error":"daily_limit_exceeded"})"));
+            } },
+        { QStringLiteral("rewrite-failed-later"),
+            [] { return RewritePreviews::failedWith(QuillcraftClient::failure(429, R"({"error":"busy"})")); } },
+        { QStringLiteral("rewrite-failed-too-long"),
+            [] { return RewritePreviews::failedWith(QuillcraftClient::failure(413, {})); } },
+        { QStringLiteral("rewrite-failed-offline"),
+            [] { return RewritePreviews::failedWith(QuillcraftClient::unreachable()); } },
+        { QStringLiteral("rewrite-failed-server"),
+            [] { return RewritePreviews::failedWith(QuillcraftClient::failure(500, {})); } },
         { QStringLiteral("rewrite-choosing"), RewritePreviews::choosing },
         { QStringLiteral("rewrite-grammar"), RewritePreviews::grammar },
         { QStringLiteral("rewrite-custom"), RewritePreviews::custom },
@@ -178,6 +206,7 @@ const std::vector<Entry>& entries()
         { QStringLiteral("suggestion-5"), [] { return suggestion(IssueSamples::fiveSuggestions(), true); } },
         { QStringLiteral("suggestion-long"), [] { return suggestion(IssueSamples::longText(), true); } },
         { QStringLiteral("issues"), [] { return issues(IssueSamples::notes()); } },
+        { QStringLiteral("gallery"), gallery },
         { QStringLiteral("issues-0"), [] { return issues({}); } },
         { QStringLiteral("issues-1"), [] { return issues({ IssueSamples::typo() }); } },
         { QStringLiteral("issues-12"), [] { return issues(IssueSamples::many(12)); } },

@@ -93,6 +93,12 @@ std::unique_ptr<QWidget> failed()
     });
 }
 
+std::unique_ptr<QWidget> failedWith(const RewriteFailure& failure)
+{
+    return card(sampleSelection,
+        [failure](RewriteSession& session) { session.present(RewriteAction::rewrite(), Phase::failed(failure)); });
+}
+
 std::unique_ptr<QWidget> choosing()
 {
     return card(sampleSelection, selectProfessionalAndFriendly);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/RewriteFailure.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -13,6 +15,8 @@ namespace quillcraft::RewritePreviews {
 std::unique_ptr<QWidget> finished();
 // The guest limit reached (429 login_required).
 std::unique_ptr<QWidget> failed();
+// Any failure, after a request was made (so "Try again" shows where it applies).
+std::unique_ptr<QWidget> failedWith(const RewriteFailure& failure);
 std::unique_ptr<QWidget> choosing();
 std::unique_ptr<QWidget> grammar();
 // "My tones" with saved tones, one selected, and the hint.
