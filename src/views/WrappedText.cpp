@@ -46,8 +46,14 @@ void WrappedText::setText(const QString& text)
     const QString shown = withLineSeparators(text);
     if (shown == m_text)
         return;
+    // A text growing past what its lines can show (a long rewrite streaming in) changes
+    // nothing on screen: no new layout, no repaint.
+    const QString before = candidateText(width(), m_maxLines);
+    const bool unseen = m_maxLines > 0 && before.size() < m_text.size() && shown.startsWith(before);
     m_text = shown;
     setAccessibleName(text);
+    if (unseen)
+        return;
     updateGeometry();
     update();
 }
@@ -58,9 +64,25 @@ void WrappedText::setColor(std::optional<QColor> color)
     update();
 }
 
+// With a line limit only the part of the text that can show is laid out: a streamed
+// rewrite of thousands of words would otherwise be shaped in full on every piece
+// and every paint. No glyph is narrower than 2 pixels in practice, so a line never
+// holds more than width / 2 characters (plus a few marks).
+QString WrappedText::candidateText(int width, int lineLimit) const
+{
+    if (lineLimit == 0)
+        return m_text;
+    qsizetype cap = qsizetype(lineLimit) * (std::max(1, width) / 2 + 16);
+    if (cap >= m_text.size())
+        return m_text;
+    if (m_text.at(cap - 1).isHighSurrogate())
+        --cap;
+    return m_text.left(cap);
+}
+
 void WrappedText::layOut(QTextLayout& layout, int width, int lineLimit) const
 {
-    layout.setText(m_text);
+    layout.setText(candidateText(width, lineLimit));
     layout.setFont(font());
     layout.setTextOption(optionFor(m_text));
     layout.beginLayout();
@@ -144,7 +166,8 @@ void WrappedText::paintEvent(QPaintEvent*)
             continue;
         }
         // The rest of the text, on one line, ending in an ellipsis.
-        const QString rest = m_text.mid(line.textStart()).replace(QChar::LineSeparator, QLatin1Char(' '));
+        const QString rest
+            = layout.text().mid(line.textStart()).replace(QChar::LineSeparator, QLatin1Char(' ')) + QStringLiteral("…");
         const QString elided = QFontMetrics(font()).elidedText(rest, Qt::ElideRight, width());
         const QRectF frame(0, line.y(), width(), line.height());
         painter.drawText(frame, elided, optionFor(m_text));

@@ -41,6 +41,7 @@ protected:
 
 private:
     // Lays out the text at `width`, stopping after `lineLimit` lines (0: all).
+    QString candidateText(int width, int lineLimit) const;
     void layOut(QTextLayout& layout, int width, int lineLimit) const;
     int shownLines(int width) const;
 
