@@ -33,6 +33,13 @@ using test::ScriptedReply;
 using Phase = RewriteSession::Phase;
 using Mode = RewriteAction::Mode;
 
+namespace quillcraft {
+inline void PrintTo(const RewriteSession::Phase& phase, std::ostream* os)
+{
+    *os << "Phase(" << int(phase.kind) << ", \"" << phase.text.toStdString() << "\")";
+}
+} // namespace quillcraft
+
 namespace {
 
 QByteArray delta(const char* text)
@@ -291,6 +298,16 @@ TEST_F(RewriteCardServiceTest, SavedTonesSurviveARestartAndADamagedFile)
     EXPECT_EQ(open().saved(), newestFirst);
     ASSERT_TRUE(press(QStringLiteral("My tones")));
     EXPECT_EQ(chipNames(), newestFirst);
+
+    // Readable, but with entries that are not tones: only the strings are listed.
+    restart();
+    {
+        QFile file(m_path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(R"({"schema": 1, "values": {"savedCustomTones": ["Kept", 7, null, {"a": 1}, "Also"]}})");
+    }
+    m_defaults = std::make_unique<DefaultsStore>(m_path);
+    EXPECT_EQ(open().saved(), (QStringList { QStringLiteral("Kept"), QStringLiteral("Also") }));
 
     restart();
     {
