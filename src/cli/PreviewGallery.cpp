@@ -151,10 +151,25 @@ struct Entry {
     Factory make;
 };
 
+// One suggestion card per kind of issue in the samples: "suggestion-kind-wordchoice", …
+std::vector<Entry> withKinds(std::vector<Entry> table)
+{
+    for (const TextIssue& issue : IssueSamples::many(8)) {
+        QString kind;
+        for (const QChar c : issue.kind) {
+            if (c.isLetter())
+                kind += c.toLower();
+        }
+        table.push_back({ QStringLiteral("suggestion-kind-") + kind,
+            [issue] { return suggestion(issue, issue.kind == QStringLiteral("Spelling")); } });
+    }
+    return table;
+}
+
 const std::vector<Entry>& entries()
 {
     using Issues = FieldBadge::Issues;
-    static const std::vector<Entry> table {
+    static const std::vector<Entry> table = withKinds({
         { QStringLiteral("badge-checking"), [] { return badge(FieldBadge::Checking {}); } },
         { QStringLiteral("badge-clean"), [] { return badge(FieldBadge::Clean {}); } },
         { QStringLiteral("badge-0"),
@@ -211,7 +226,7 @@ const std::vector<Entry>& entries()
         { QStringLiteral("issues-1"), [] { return issues({ IssueSamples::typo() }); } },
         { QStringLiteral("issues-12"), [] { return issues(IssueSamples::many(12)); } },
         { QStringLiteral("issues-40"), [] { return issues(IssueSamples::many(40)); } },
-    };
+    });
     return table;
 }
 
