@@ -10,6 +10,7 @@
 #include "platform/linux/X11FrontmostApp.h"
 #include "platform/linux/X11HotkeyGrabber.h"
 #include "platform/linux/X11Windows.h"
+#include "platform/linux/XInputPointerMonitor.h"
 #include "platform/linux/XTestKeySynthesizer.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,7 @@ LinuxSystem::LinuxSystem()
     m_keySynthesizer = std::make_unique<XTestKeySynthesizer>();
     m_hotkeyGrabber = std::make_unique<X11HotkeyGrabber>();
     m_floatingWindows = std::make_unique<X11FloatingWindows>();
+    m_pointerMonitor = std::make_unique<XInputPointerMonitor>();
 }
 
 LinuxSystem::~LinuxSystem() = default;
@@ -75,6 +77,11 @@ HotkeyGrabber& LinuxSystem::hotkeyGrabber()
 FloatingWindows& LinuxSystem::floatingWindows()
 {
     return *m_floatingWindows;
+}
+
+PointerMonitor& LinuxSystem::pointerMonitor()
+{
+    return *m_pointerMonitor;
 }
 
 std::unique_ptr<LinuxSystem> createLinuxSystem()

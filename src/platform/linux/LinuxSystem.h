@@ -23,6 +23,8 @@ class X11HotkeyGrabber;
 class X11FrontmostApp;
 class X11Windows;
 class XTestKeySynthesizer;
+class PointerMonitor;
+class XInputPointerMonitor;
 
 // The Linux backends of the platform interfaces, created together and wired to
 // each other. Created after the QGuiApplication (the window parts use its X11
@@ -42,6 +44,7 @@ public:
     KeySynthesizer& keySynthesizer();
     HotkeyGrabber& hotkeyGrabber();
     FloatingWindows& floatingWindows();
+    PointerMonitor& pointerMonitor();
 
 private:
     // In dependency order: later members use earlier ones.
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<XTestKeySynthesizer> m_keySynthesizer;
     std::unique_ptr<X11HotkeyGrabber> m_hotkeyGrabber;
     std::unique_ptr<X11FloatingWindows> m_floatingWindows;
+    std::unique_ptr<XInputPointerMonitor> m_pointerMonitor;
 };
 
 std::unique_ptr<LinuxSystem> createLinuxSystem();
