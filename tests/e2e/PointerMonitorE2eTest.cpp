@@ -21,6 +21,9 @@
 
 #include <gtest/gtest.h>
 
+// Last: Xlib's macros (None, Bool, ...) would break the headers above.
+#include <X11/Xlib.h>
+
 // Readable points in failure messages (found by argument-dependent lookup, so global).
 inline void PrintTo(const QPointF& point, std::ostream* out)
 {
@@ -58,6 +61,42 @@ bool xdotoolWhileListening(const QStringList& arguments)
         return false;
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
+
+// Swaps the first and third buttons of the core pointer, as a left-handed
+// user's xmodmap does, for the life of the object.
+class LeftHandedPointer final {
+public:
+    LeftHandedPointer()
+        : m_display(XOpenDisplay(nullptr))
+    {
+        if (!m_display)
+            return;
+        m_count = XGetPointerMapping(m_display, m_saved, sizeof(m_saved));
+        unsigned char swapped[sizeof(m_saved)];
+        std::copy(std::begin(m_saved), std::end(m_saved), std::begin(swapped));
+        std::swap(swapped[0], swapped[2]);
+        m_swapped = m_count >= 3 && XSetPointerMapping(m_display, swapped, m_count) == MappingSuccess;
+        XSync(m_display, False);
+    }
+    ~LeftHandedPointer()
+    {
+        if (!m_display)
+            return;
+        if (m_swapped)
+            XSetPointerMapping(m_display, m_saved, m_count);
+        XCloseDisplay(m_display);
+    }
+    LeftHandedPointer(const LeftHandedPointer&) = delete;
+    LeftHandedPointer& operator=(const LeftHandedPointer&) = delete;
+
+    bool isSwapped() const { return m_swapped; }
+
+private:
+    Display* m_display;
+    unsigned char m_saved[255] = {};
+    int m_count = 0;
+    bool m_swapped = false;
+};
 
 class PointerMonitorE2eTest : public ::testing::Test {
 protected:
@@ -160,6 +199,32 @@ TEST_F(PointerMonitorE2eTest, OnlyTheLeftButtonIsAPressAndOnlyTheWheelScrolls)
     EXPECT_EQ(moves.size(), 1) << "a click or a wheel turn is no move";
 }
 
+TEST_F(PointerMonitorE2eTest, ALeftHandedMapMakesTheThirdButtonTheLeftOne)
+{
+    // Over a window of ours: a right click on the bare desktop would open openbox's menu.
+    QWidget window;
+    window.setGeometry(200, 200, 300, 200);
+    window.show();
+    ASSERT_TRUE(waitUntil([&window] { return window.windowHandle()->isExposed(); }));
+    const QPoint inside = (QPointF(window.geometry().center()) * window.devicePixelRatio()).toPoint();
+    ASSERT_TRUE(xdotoolWhileListening(moveArguments(inside)));
+    ASSERT_TRUE(movedTo(inside));
+    {
+        // Swapped after start: the monitor has to follow the change.
+        const LeftHandedPointer leftHanded;
+        ASSERT_TRUE(leftHanded.isSwapped());
+        ASSERT_TRUE(xdotoolWhileListening({ QStringLiteral("click"), QStringLiteral("1") }));
+        spin(200);
+        EXPECT_TRUE(presses.isEmpty()) << "the physical first button is the right one now";
+        ASSERT_TRUE(xdotoolWhileListening({ QStringLiteral("click"), QStringLiteral("3") }));
+        EXPECT_TRUE(waitUntil([this] { return !presses.isEmpty(); }, 3000));
+    }
+    ASSERT_TRUE(xdotoolWhileListening({ QStringLiteral("click"), QStringLiteral("1") }));
+    EXPECT_TRUE(waitUntil([this] { return presses.size() == 2; }, 3000)) << "the map is back to normal";
+    spin(100);
+    EXPECT_EQ(presses.size(), 2);
+}
+
 TEST_F(PointerMonitorE2eTest, ABurstOfMovesComesAsAFewSignalsEndingAtRest)
 {
     ASSERT_TRUE(xdotoolWhileListening(moveArguments({ 100, 300 })));
@@ -223,6 +288,17 @@ TEST_F(PointerMonitorE2eTest, APressInAnotherProgramIsSeenWithoutTakingItsFocus)
     EXPECT_TRUE(waitUntil([&] { return target.text(lineField).value_or(QString()).size() == before.size() + 3; }))
         << "the typing went elsewhere";
     EXPECT_TRUE(target.isFocused(lineField));
+
+    // A drag inside the field, where the target holds the pointer while the button is down.
+    moves.clear();
+    QStringList drag { QStringLiteral("mousedown"), QStringLiteral("1") };
+    for (int step = 0; step < 3; ++step)
+        drag << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove_relative")
+             << QStringLiteral("2") << QStringLiteral("0");
+    drag << QStringLiteral("mouseup") << QStringLiteral("1");
+    ASSERT_TRUE(xdotoolWhileListening(drag));
+    EXPECT_TRUE(waitUntil([this] { return moves.size() >= 3; }, 3000)) << moves.size() << " moves";
+    EXPECT_EQ(presses.size(), 2);
 }
 
 } // namespace

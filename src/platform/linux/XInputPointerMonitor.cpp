@@ -12,6 +12,9 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
+#include <algorithm>
+#include <vector>
+
 // Last: Xlib's macros (None, Bool, ...) would break the headers above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -31,6 +34,9 @@ struct XInputPointerMonitor::Connection {
     Display* display = nullptr;
     int opcode = 0;
     bool selected = false;
+    // The core pointer's button map: raw events carry the physical button, so a
+    // left-handed map (xmodmap "pointer = 3 2 1") makes physical 3 the left one.
+    std::vector<unsigned char> buttonMap;
 
     Connection()
     {
@@ -58,6 +64,22 @@ struct XInputPointerMonitor::Connection {
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
+
+    void readButtonMap()
+    {
+        // The protocol allows at most 255 buttons.
+        buttonMap.assign(255, 0);
+        const int count = XGetPointerMapping(display, buttonMap.data(), static_cast<int>(buttonMap.size()));
+        buttonMap.resize(static_cast<size_t>(std::clamp(count, 0, 255)));
+    }
+
+    // The logical button a physical one stands for; 0 when it is switched off.
+    int logicalButton(int physical) const
+    {
+        if (physical < 1 || static_cast<size_t>(physical) > buttonMap.size())
+            return physical;
+        return buttonMap[static_cast<size_t>(physical - 1)];
+    }
 
     // Where the master pointer is, in device pixels of the root window.
     std::optional<QPoint> pointer() const
@@ -114,6 +136,7 @@ bool XInputPointerMonitor::start()
         }
     }
     m_connection->selected = true;
+    m_connection->readButtonMap();
     m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &XInputPointerMonitor::readEvents);
     // The sync above may have queued events already; the socket would not tell of them.
@@ -151,6 +174,12 @@ void XInputPointerMonitor::readEvents()
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
+        if (event.type == MappingNotify) {
+            // Sent to every client, unasked.
+            if (event.xmapping.request == MappingPointer)
+                m_connection->readButtonMap();
+            continue;
+        }
         XGenericEventCookie& cookie = event.xcookie;
         if (cookie.type != GenericEvent || cookie.extension != m_connection->opcode)
             continue;
@@ -160,7 +189,7 @@ void XInputPointerMonitor::readEvents()
             if (!m_settle.isActive())
                 m_settle.start();
         } else if (cookie.evtype == XI_RawButtonPress && XGetEventData(display, &cookie)) {
-            const int button = static_cast<const XIRawEvent*>(cookie.data)->detail;
+            const int button = m_connection->logicalButton(static_cast<const XIRawEvent*>(cookie.data)->detail);
             XFreeEventData(display, &cookie);
             onButton(button);
         }
