@@ -1,9 +1,9 @@
+#include "App.h"
 #include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/InspectCommand.h"
 #include "cli/PreviewCommand.h"
 #include "cli/RewriteCommand.h"
-#include "platform/DesktopSession.h"
 
 #include <cstring>
 
@@ -28,10 +28,5 @@ int main(int argc, char** argv)
             QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.").arg(QString::fromLocal8Bit(mode)));
         return CommandLine::exitUsage;
     }
-    // Said once, at start-up: the program keeps serving X11 and XWayland applications.
-    if (DesktopSession::isWayland())
-        CommandLine::printError(DesktopSession::waylandNotice());
-    CommandLine::printError(QStringLiteral("The desktop program is not built yet; see quillcraft --help for "
-                                           "the command-line modes."));
-    return 1;
+    return App::run(argc, argv);
 }

@@ -52,7 +52,7 @@ private:
 };
 
 HarperChecker::HarperChecker(QString resources, QObject* parent)
-    : QObject(parent)
+    : GrammarChecker(parent)
     , m_resources(std::move(resources))
 {
 }

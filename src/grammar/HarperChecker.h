@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grammar/GrammarChecker.h"
 #include "grammar/TextIssue.h"
 
 #include <QList>
@@ -18,13 +19,10 @@ class HarperThread;
 // of its own. At most one check runs and at most one waits: a newer request
 // replaces the waiting one, whose completion is then never called. Answers and
 // onReady arrive on the thread that owns this object (the GUI thread).
-class HarperChecker final : public QObject {
+class HarperChecker final : public GrammarChecker {
     Q_OBJECT
 
 public:
-    using Completion = std::function<void(const QList<TextIssue>&)>;
-    using ReadyHandler = std::function<void(bool ready)>;
-
     // The largest text, in UTF-16 units, that is sent to the engine.
     static constexpr qsizetype textLimit = 10000;
 
@@ -35,9 +33,9 @@ public:
 
     // Starts the engine's thread; onReady(ready) follows once, true when the engine
     // can check and false when it cannot start (for good).
-    void start(ReadyHandler onReady);
+    void start(ReadyHandler onReady) override;
     // Queues a check of `text`. Ignored before start().
-    void lint(const QString& text, Completion completion);
+    void lint(const QString& text, Completion completion) override;
 
     // Texts the engine is never asked about: over the limit, nearly empty or
     // clearly in another language.

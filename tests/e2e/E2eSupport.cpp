@@ -268,3 +268,17 @@ bool pressKeys(const QString& keys)
 }
 
 } // namespace quillcraft::e2e
+
+namespace quillcraft::e2e {
+
+std::optional<QRect> namedRect(qint64 pid, const QString& name)
+{
+    Ref app = applicationOf(pid);
+    if (!app)
+        return std::nullopt;
+    int budget = 4000;
+    Ref found = findNamed(app.get(), name, budget);
+    return found ? extentsOf(found.get()) : std::nullopt;
+}
+
+} // namespace quillcraft::e2e

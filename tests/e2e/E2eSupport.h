@@ -74,6 +74,10 @@ private:
 bool xdotool(const QStringList& arguments);
 bool clickAt(QPoint screenPoint);
 bool typeText(const QString& text);
+// Screen rectangle of the element with this accessible name in any program on the
+// accessibility bus (the program under test's own cards, for example).
+std::optional<QRect> namedRect(qint64 pid, const QString& name);
+
 // Key names as xdotool spells them, for example "ctrl+a" or "End".
 bool pressKeys(const QString& keys);
 

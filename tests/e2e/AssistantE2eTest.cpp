@@ -1,0 +1,373 @@
+// The desktop program itself against the Qt and GTK targets: underlines and the
+// badge as the user types, the card and the list, fixes written into the field,
+// a rewrite streamed from the stand-in service, and a target that goes away or
+// freezes. Runs inside tests/e2e/session.sh; reads the program's state file.
+
+#include "E2eSupport.h"
+#include "Wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+using namespace quillcraft::e2e;
+using quillcraft::test::waitUntil;
+
+namespace {
+
+// Height of the harness's only screen: state-file geometry is bottom-left based.
+constexpr int screenHeight = 1024;
+const QString mistakes = QStringLiteral("I has wrote a note tomorow.");
+
+QPoint onScreen(const QJsonArray& bottomLeftRect)
+{
+    const double x = bottomLeftRect.at(0).toDouble();
+    const double y = bottomLeftRect.at(1).toDouble();
+    const double width = bottomLeftRect.at(2).toDouble();
+    const double height = bottomLeftRect.at(3).toDouble();
+    return QPoint(int(x + width / 2), int(screenHeight - y - height / 2));
+}
+
+QPoint markPoint(const QJsonArray& mark)
+{
+    // Marks are [midX, midY, width, height].
+    return QPoint(int(mark.at(0).toDouble()), int(screenHeight - mark.at(1).toDouble()));
+}
+
+// An absolute move is a warp, which the server does not report as device motion;
+// the last pixel is a relative move, as a hand on the mouse makes.
+bool movePointer(QPoint point)
+{
+    return xdotool({ QStringLiteral("mousemove"), QString::number(point.x() - 1), QString::number(point.y()),
+        QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0") });
+}
+
+// The stand-in web service on a free loopback port, for the life of this object.
+class StandInService final {
+public:
+    StandInService()
+    {
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QStringLiteral("node"),
+            { QStringLiteral(QUILLCRAFT_SOURCE_DIR "/devservice/server.js"), QStringLiteral("--port"),
+                QStringLiteral("0"), QStringLiteral("--data"), m_data.path() });
+        waitUntil(
+            [this] {
+                m_output += m_process.readAll();
+                const QRegularExpressionMatch match
+                    = QRegularExpression(QStringLiteral("on (http://[^ ]+)")).match(QString::fromUtf8(m_output));
+                if (match.hasMatch())
+                    m_origin = match.captured(1);
+                return !m_origin.isEmpty() || m_process.state() == QProcess::NotRunning;
+            },
+            30000);
+    }
+    ~StandInService()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    StandInService(const StandInService&) = delete;
+    StandInService& operator=(const StandInService&) = delete;
+
+    // Without a trailing slash; empty when the service did not start.
+    QString origin() const { return m_origin.endsWith(u'/') ? m_origin.chopped(1) : m_origin; }
+
+private:
+    QTemporaryDir m_data;
+    QProcess m_process;
+    QByteArray m_output;
+    QString m_origin;
+};
+
+// The program under test with its own preferences and a state file.
+class Program final {
+public:
+    Program(const QString& origin, QStringList environment = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUILLCRAFT_STATE_FILE"), statePath());
+        env.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), origin);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        for (const QString& entry : environment)
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        m_process.setProcessEnvironment(env);
+        m_process.start(QStringLiteral(QUILLCRAFT_BINARY), {});
+    }
+    ~Program()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    QString statePath() const { return m_home.filePath(QStringLiteral("state.json")); }
+    qint64 pid() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    QByteArray output()
+    {
+        m_output += m_process.readAllStandardOutput() + m_process.readAllStandardError();
+        return m_output;
+    }
+
+    QJsonObject state() const
+    {
+        QFile file(statePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+    // Waits for a state the condition accepts and returns it (empty on time-out).
+    QJsonObject waitFor(const std::function<bool(const QJsonObject&)>& condition, int timeoutMs = 20000) const
+    {
+        QJsonObject last;
+        waitUntil(
+            [&] {
+                last = state();
+                return !last.isEmpty() && condition(last);
+            },
+            timeoutMs);
+        return condition(last) ? last : QJsonObject();
+    }
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QByteArray m_output;
+};
+
+bool lists(const QJsonObject& state, const QString& key, const QString& text)
+{
+    return state.value(key).toArray().contains(QJsonValue(text));
+}
+
+class AssistantE2eTest : public ::testing::TestWithParam<Toolkit> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(service.origin().isEmpty()) << "the stand-in service did not start";
+        ASSERT_TRUE(target.start());
+    }
+
+    // Starts the program, types text into the target's line field and waits for its findings.
+    QJsonObject typeAndCheck(Program& program, const QString& text, const QString& finding)
+    {
+        if (!program.waitFor([](const QJsonObject&) { return true; }, 20000).isEmpty() && target.focus(lineField)
+            && pressKeys(QStringLiteral("ctrl+a")) && typeText(text)) {
+            return program.waitFor([&](const QJsonObject& state) {
+                return lists(state, QStringLiteral("fixes"), finding)
+                    && state.value(QStringLiteral("marks")).toArray().size()
+                    == state.value(QStringLiteral("fixes")).toArray().size()
+                    && state.value(QStringLiteral("badge")).toString().startsWith(QStringLiteral("issues("));
+            });
+        }
+        return {};
+    }
+
+    // Rests the pointer on the underline of finding and waits for its card.
+    bool openCard(Program& program, const QJsonObject& state, const QString& finding)
+    {
+        const qsizetype index = state.value(QStringLiteral("fixes")).toArray().toVariantList().indexOf(finding);
+        if (index < 0)
+            return false;
+        const QPoint point = markPoint(state.value(QStringLiteral("marks")).toArray().at(index).toArray());
+        movePointer(point);
+        const bool shown
+            = !program.waitFor([](const QJsonObject& s) { return s.value(QStringLiteral("card")).toBool(); }, 5000)
+                   .isEmpty();
+        if (!shown) {
+            ADD_FAILURE() << "no card after resting at " << point.x() << "," << point.y() << " in "
+                          << QJsonDocument(program.state()).toJson(QJsonDocument::Compact).toStdString();
+        }
+        return shown;
+    }
+
+    bool clickNamed(const Program& program, const QString& name)
+    {
+        std::optional<QRect> rect;
+        waitUntil([&] { return (rect = namedRect(program.pid(), name)).has_value(); }, 5000);
+        return rect && clickAt(rect->center());
+    }
+
+    QString fieldText() const { return target.text(lineField).value_or(QString()); }
+
+    StandInService service;
+    TargetApp target { GetParam() };
+};
+
+TEST_P(AssistantE2eTest, UnderlinesAsYouTypeAndWritesTheFixChosenOnTheCard)
+{
+    Program program(service.origin());
+    const QJsonObject state = typeAndCheck(program, mistakes, QStringLiteral("tomorow"));
+    ASSERT_FALSE(state.isEmpty()) << program.state().value(QStringLiteral("fixes")).toArray().size();
+    EXPECT_EQ(state.value(QStringLiteral("status")).toString().left(9), QStringLiteral("checking("));
+    EXPECT_EQ(state.value(QStringLiteral("badgeFrame")).toArray().size(), 4);
+
+    ASSERT_TRUE(openCard(program, state, QStringLiteral("tomorow")));
+    ASSERT_TRUE(clickNamed(program, QStringLiteral("Accept tomorrow")));
+    EXPECT_TRUE(waitUntil([&] { return fieldText() == QStringLiteral("I has wrote a note tomorrow."); }, 5000))
+        << fieldText().toStdString();
+    EXPECT_TRUE(target.isFocused(lineField)) << "the field keeps the keyboard";
+    // The caret sits right after the fix: typing goes there.
+    ASSERT_TRUE(typeText(QStringLiteral("!")));
+    EXPECT_TRUE(waitUntil([&] { return fieldText() == QStringLiteral("I has wrote a note tomorrow!."); }, 5000))
+        << fieldText().toStdString();
+    const QJsonObject after = program.waitFor([](const QJsonObject& s) {
+        return !lists(s, QStringLiteral("fixes"), QStringLiteral("tomorow"))
+            && !s.value(QStringLiteral("card")).toBool();
+    });
+    EXPECT_FALSE(after.isEmpty());
+}
+
+TEST_P(AssistantE2eTest, FixesEverythingFromTheBadgesList)
+{
+    Program program(service.origin());
+    const QJsonObject state = typeAndCheck(program, mistakes, QStringLiteral("tomorow"));
+    ASSERT_FALSE(state.isEmpty());
+    const qsizetype count = state.value(QStringLiteral("fixes")).toArray().size();
+    ASSERT_TRUE(clickAt(onScreen(state.value(QStringLiteral("badgeFrame")).toArray())));
+    ASSERT_FALSE(
+        program.waitFor([](const QJsonObject& s) { return s.value(QStringLiteral("list")).toBool(); }).isEmpty());
+    if (count > 1) {
+        ASSERT_TRUE(clickNamed(program, QStringLiteral("Accept all %1").arg(count)));
+    } else {
+        ASSERT_TRUE(clickNamed(program, QStringLiteral("Accept")));
+    }
+    EXPECT_TRUE(waitUntil([&] { return !fieldText().contains(QStringLiteral("tomorow")); }, 10000));
+    const QJsonObject after = program.waitFor([](const QJsonObject& s) {
+        return !s.value(QStringLiteral("list")).toBool()
+            && !lists(s, QStringLiteral("fixes"), QStringLiteral("tomorow"));
+    });
+    EXPECT_FALSE(after.isEmpty()) << fieldText().toStdString();
+}
+
+TEST_P(AssistantE2eTest, DismissAndDictionaryHideAFinding)
+{
+    Program program(service.origin());
+    QJsonObject state = typeAndCheck(program, QStringLiteral("A note tomorow about teh plan."), QStringLiteral("teh"));
+    ASSERT_FALSE(state.isEmpty());
+    ASSERT_TRUE(openCard(program, state, QStringLiteral("teh")));
+    ASSERT_TRUE(clickNamed(program, QStringLiteral("Dismiss")));
+    state = program.waitFor([](const QJsonObject& s) {
+        return !lists(s, QStringLiteral("fixes"), QStringLiteral("teh")) && !s.value(QStringLiteral("card")).toBool();
+    });
+    ASSERT_FALSE(state.isEmpty());
+
+    ASSERT_TRUE(openCard(program, state, QStringLiteral("tomorow")));
+    ASSERT_TRUE(clickNamed(program, QStringLiteral("Add “tomorow” to dictionary")));
+    EXPECT_FALSE(
+        program
+            .waitFor([](const QJsonObject& s) { return !lists(s, QStringLiteral("fixes"), QStringLiteral("tomorow")); })
+            .isEmpty());
+    EXPECT_EQ(fieldText(), QStringLiteral("A note tomorow about teh plan.")) << "neither wrote anything";
+}
+
+TEST_P(AssistantE2eTest, NeverReadsAPasswordField)
+{
+    const QString secret = QStringLiteral("hunter2 tomorow");
+    Program program(service.origin());
+    ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
+    ASSERT_TRUE(target.focus(passwordField));
+    ASSERT_TRUE(typeText(secret));
+    // Long enough for several polls and a check.
+    QThread::msleep(1500);
+    const QJsonObject state = program.state();
+    EXPECT_EQ(state.value(QStringLiteral("status")).toString(), QStringLiteral("idle"));
+    QFile file(program.statePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_FALSE(bytes.contains("hunter2"));
+    EXPECT_FALSE(program.output().contains("hunter2"));
+}
+
+TEST_P(AssistantE2eTest, RewritesTheHighlightedTextWritingOnlyWhatChanged)
+{
+    for (const bool forcePaste : { false, true }) {
+        SCOPED_TRACE(forcePaste ? "paste" : "accessibility");
+        Program program(
+            service.origin(), forcePaste ? QStringList { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") } : QStringList {});
+        ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
+        ASSERT_TRUE(target.focus(lineField));
+        ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+a")));
+        ASSERT_TRUE(typeText(QStringLiteral("Keep this. Their going to the libary.")));
+        // Highlight the second sentence.
+        ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+        for (int i = 0; i < 26; ++i)
+            ASSERT_TRUE(xdotool({ QStringLiteral("key"), QStringLiteral("shift+Left") }));
+        ASSERT_FALSE(program
+                         .waitFor([](const QJsonObject& s) {
+                             return s.value(QStringLiteral("selection")).toString()
+                                 == QStringLiteral("Their going to the libary.");
+                         })
+                         .isEmpty());
+        ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+alt+r")));
+        ASSERT_FALSE(program
+                         .waitFor([](const QJsonObject& s) {
+                             return s.value(QStringLiteral("rewrite")).toBool()
+                                 && s.value(QStringLiteral("rewritePhase")).toString() == QStringLiteral("choosing");
+                         })
+                         .isEmpty())
+            << QJsonDocument(program.state()).toJson(QJsonDocument::Compact).toStdString();
+        // Fix grammar, run it, and replace once it is done.
+        ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+2")));
+        ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+        ASSERT_FALSE(program
+                         .waitFor([](const QJsonObject& s) {
+                             return s.value(QStringLiteral("rewritePhase")).toString() == QStringLiteral("done");
+                         })
+                         .isEmpty())
+            << program.state().value(QStringLiteral("rewritePhase")).toString().toStdString();
+        ASSERT_TRUE(pressKeys(QStringLiteral("Return")));
+        EXPECT_TRUE(
+            waitUntil([&] { return fieldText() == QStringLiteral("Keep this. They're going to the library."); }, 10000))
+            << fieldText().toStdString();
+        const QJsonObject after
+            = program.waitFor([](const QJsonObject& s) { return !s.value(QStringLiteral("rewrite")).toBool(); });
+        EXPECT_FALSE(after.isEmpty());
+        EXPECT_TRUE(target.isFocused(lineField)) << "the keyboard went back to the field";
+    }
+}
+
+TEST_P(AssistantE2eTest, ATargetThatQuitsOrFreezesHidesTheSurfacesWithoutStoppingTheProgram)
+{
+    Program program(service.origin());
+    ASSERT_FALSE(typeAndCheck(program, mistakes, QStringLiteral("tomorow")).isEmpty());
+
+    // Frozen: every call to it times out, yet the poll goes on.
+    ASSERT_EQ(::kill(pid_t(target.pid()), SIGSTOP), 0);
+    const QDateTime frozenAt = QFileInfo(program.statePath()).lastModified();
+    QThread::msleep(3000);
+    const QDateTime later = QFileInfo(program.statePath()).lastModified();
+    ::kill(pid_t(target.pid()), SIGCONT);
+    EXPECT_GT(later, frozenAt) << "the state file stopped being written while the target was frozen";
+    EXPECT_TRUE(program.isRunning());
+
+    // Gone.
+    ::kill(pid_t(target.pid()), SIGKILL);
+    const QJsonObject gone = program.waitFor([](const QJsonObject& s) {
+        return s.value(QStringLiteral("badge")).toString() == QStringLiteral("hidden")
+            && s.value(QStringLiteral("marks")).toArray().isEmpty();
+    });
+    EXPECT_FALSE(gone.isEmpty());
+    EXPECT_TRUE(program.isRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, AssistantE2eTest, ::testing::Values(Toolkit::qt, Toolkit::gtk),
+    [](const ::testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });
+
+} // namespace
