@@ -78,7 +78,7 @@ void EditApplier::applyInOrder(const QList<TextEdit>& edits, const FocusedField&
 
 void EditApplier::copy(const QString& text, const QString& notice)
 {
-    copyThen(text, notice, QStringLiteral("Quillcraft could not put the text on the clipboard."), {});
+    copyThen(text, notice, QStringLiteral("Quillcraft could not put the text on the clipboard."), {}, {});
 }
 
 bool EditApplier::takesPastePath(const FocusedField& field) const
@@ -115,7 +115,7 @@ void EditApplier::onWritten(
         notify(QStringLiteral("The text changed, so that edit was skipped."));
         return finished(false);
     case WriteResult::changedDifferently:
-        notify(appNameOf(field) + QStringLiteral(" changed the text differently than expected. Check it."));
+        notify(QStringLiteral("%1 changed the text differently than expected. Check it."), appNameOf(field));
         return finished(false);
     case WriteResult::untouched:
         return writeByPaste(edit, field, std::move(finished));
@@ -139,13 +139,12 @@ void EditApplier::writeByPaste(const TextEdit& edit, const FocusedField& field, 
         const QString app = appNameOf(field);
         // A deletion has nothing to paste by hand: the clipboard keeps what the user had.
         if (edit.replacement.isEmpty()) {
-            notify(app + QStringLiteral(" did not let Quillcraft change the text, so that edit was skipped."));
+            notify(QStringLiteral("%1 did not let Quillcraft change the text, so that edit was skipped."), app);
             return finished(false);
         }
         copyThen(edit.replacement,
-            QStringLiteral("Copied. ") + app
-                + QStringLiteral(" did not let Quillcraft place the text, so paste it with ⌘V."),
-            app + QStringLiteral(" did not let Quillcraft place the text, and the clipboard could not be used."),
+            QStringLiteral("Copied. %1 did not let Quillcraft place the text, so paste it with ⌘V."),
+            QStringLiteral("%1 did not let Quillcraft place the text, and the clipboard could not be used."), app,
             [finished] { finished(false); });
     });
 }
@@ -164,34 +163,35 @@ void EditApplier::onPasted(Paste::Result result, const TextEdit& edit, const Foc
             return failed();
         }
         return copyThen(edit.replacement, QStringLiteral("Copied. The field lost focus, so paste it with ⌘V."),
-            QStringLiteral("The field lost focus and the clipboard could not be used, so the text was not placed."),
+            QStringLiteral("The field lost focus and the clipboard could not be used, so the text was not placed."), {},
             failed);
     case Paste::Result::changed:
         notify(QStringLiteral("The text or selection changed, so that edit was skipped."));
         return failed();
     case Paste::Result::slow:
         if (deletion) {
-            notify(app + QStringLiteral(" did not respond. Check the text."));
+            notify(QStringLiteral("%1 did not respond. Check the text."), app);
             return failed();
         }
         // Paste leaves the fix on the clipboard, unless it never got the clipboard at
         // all: offered again so that the notice's promise holds.
         return copyThen(edit.replacement,
-            app + QStringLiteral(" did not paste as expected. Check the text. The fix is on your clipboard."),
-            app + QStringLiteral(" did not paste as expected. Check the text."), failed);
+            QStringLiteral("%1 did not paste as expected. Check the text. The fix is on your clipboard."),
+            QStringLiteral("%1 did not paste as expected. Check the text."), app, failed);
     }
 }
 
-void EditApplier::copyThen(
-    const QString& text, const QString& copied, const QString& notCopied, std::function<void()> then)
+void EditApplier::copyThen(const QString& text, const QString& copied, const QString& notCopied, const QString& app,
+    std::function<void()> then)
 {
-    m_clipboard.setText(text, this, [this, copied, notCopied, then = std::move(then)](std::optional<quint64> count) {
-        if (!count)
-            qCWarning(lcAssistant) << "EditApplier: the clipboard could not be taken";
-        notify(count ? copied : notCopied);
-        if (then)
-            then();
-    });
+    m_clipboard.setText(
+        text, this, [this, copied, notCopied, app, then = std::move(then)](std::optional<quint64> count) {
+            if (!count)
+                qCWarning(lcAssistant) << "EditApplier: the clipboard could not be taken";
+            notify(count ? copied : notCopied, app);
+            if (then)
+                then();
+        });
 }
 
 void EditApplier::step(const std::shared_ptr<Chain>& chain, const FocusedField& field)
@@ -230,10 +230,13 @@ void EditApplier::endChain(const std::shared_ptr<Chain>& chain, bool success)
         done(success);
 }
 
-void EditApplier::notify(const QString& text) const
+// Worded before the name goes in: an application's own name is never reworded.
+void EditApplier::notify(const QString& text, const QString& app) const
 {
-    if (onNotice)
-        onNotice(PlatformWording::apply(text));
+    if (!onNotice)
+        return;
+    const QString worded = PlatformWording::apply(text);
+    onNotice(app.isNull() ? worded : worded.arg(app));
 }
 
 } // namespace quillcraft

@@ -68,10 +68,13 @@ private:
     void onWritten(FieldWriter::WriteResult result, const TextEdit& edit, const FocusedField& field, Finished finished);
     void writeByPaste(const TextEdit& edit, const FocusedField& field, Finished finished);
     void onPasted(Paste::Result result, const TextEdit& edit, const FocusedField& field, Finished finished);
-    void copyThen(const QString& text, const QString& copied, const QString& notCopied, std::function<void()> then);
+    // copied and notCopied may hold %1 for app.
+    void copyThen(const QString& text, const QString& copied, const QString& notCopied, const QString& app,
+        std::function<void()> then);
     void step(const std::shared_ptr<Chain>& chain, const FocusedField& field);
     void endChain(const std::shared_ptr<Chain>& chain, bool success);
-    void notify(const QString& text) const;
+    // text may hold %1 for app.
+    void notify(const QString& text, const QString& app = {}) const;
 
     Clipboard& m_clipboard;
     FieldWriter m_writer;
