@@ -226,6 +226,11 @@ bool FocusedField::isWebContent() const
     return false;
 }
 
+std::optional<QString> FocusedField::toolkit() const
+{
+    return AX::string(*m_element, AX::toolkit);
+}
+
 AXError FocusedField::enableAccessibility(Accessibility& accessibility, qint64 pid)
 {
     return accessibility.enableAccessibility(pid);

@@ -73,6 +73,9 @@ public:
     // Whether the element or one of its 11 nearest ancestors is a web area.
     bool isWebContent() const;
 
+    // The toolkit of the field's application ("Qt", "gtk"), read when asked; absent when it does not say.
+    std::optional<QString> toolkit() const;
+
     // Asks an application to expose its accessibility tree; the platform's answer.
     static AXError enableAccessibility(Accessibility& accessibility, qint64 pid);
 

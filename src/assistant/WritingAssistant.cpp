@@ -6,6 +6,7 @@
 #include "assistant/StateFile.h"
 #include "assistant/TextActions.h"
 #include "assistant/writeback/EditApplier.h"
+#include "assistant/writeback/WritePath.h"
 #include "core/Clock.h"
 #include "grammar/GrammarChecker.h"
 #include "grammar/HarperChecker.h"
@@ -95,6 +96,8 @@ WritingAssistant::WritingAssistant(const AssistantServices& services, AppPolicy&
           client, policy, *m_applier, services.apps, services.screens, services.windows, services.clock))
 {
     m_applier->onNotice = [this](const QString& text) { notice(text); };
+    // Ctrl+Z after a fix should give back the text before it.
+    m_applier->prefersPaste = [](const FocusedField& field) { return accessibilityWriteLosesUndo(field); };
 
     m_badge->onClick = [this] { toggleList(); };
     m_badge->onDragStarted = [this] {

@@ -25,6 +25,8 @@ inline constexpr QLatin1String editable("AXEditable");
 inline constexpr QLatin1String enabled("AXEnabled");
 inline constexpr QLatin1String parent("AXParent");
 inline constexpr QLatin1String window("AXWindow");
+// The name of the toolkit the element's application is built with, as it reports it ("Qt", "gtk").
+inline constexpr QLatin1String toolkit("AXToolkit");
 
 inline constexpr QLatin1String secureTextFieldSubrole("AXSecureTextField");
 inline constexpr QLatin1String textAreaRole("AXTextArea");

@@ -35,14 +35,21 @@ ElementRef adopt(AtspiAccessible* accessible)
 }
 
 // The toolkit is a property of the application, not of its elements.
-bool isQt(AtspiAccessible* accessible)
+std::optional<QString> toolkitName(AtspiAccessible* accessible)
 {
     CallError error;
     const Ref<AtspiAccessible> app(atspi_accessible_get_application(accessible, error.out()));
     if (error || !app)
-        return false;
-    const QString toolkit = takeString(atspi_accessible_get_toolkit_name(app.get(), error.out()));
-    return !error && toolkit.compare(QLatin1String("qt"), Qt::CaseInsensitive) == 0;
+        return std::nullopt;
+    QString toolkit = takeString(atspi_accessible_get_toolkit_name(app.get(), error.out()));
+    if (error || toolkit.isEmpty())
+        return std::nullopt;
+    return toolkit;
+}
+
+bool isQt(AtspiAccessible* accessible)
+{
+    return toolkitName(accessible).value_or(QString()).compare(QLatin1String("qt"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -128,6 +135,10 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
     if (attribute == AX::window) {
         ElementRef found = window();
         return found ? std::optional<AXValue>(found) : std::nullopt;
+    }
+    if (attribute == AX::toolkit) {
+        const std::optional<QString> name = toolkitName(m_accessible);
+        return name ? std::optional<AXValue>(*name) : std::nullopt;
     }
     return std::nullopt;
 }

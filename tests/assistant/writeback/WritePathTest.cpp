@@ -1,0 +1,77 @@
+#include "assistant/writeback/WritePath.h"
+
+#include "FakeFieldScene.h"
+#include "assistant/FocusedField.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using namespace quillcraft::test;
+
+namespace {
+
+class WritePathTest : public testing::Test, protected FakeFieldScene {
+protected:
+    // A snapshot of the scene's field as a field of the given toolkit and role.
+    FocusedField fieldOf(const std::optional<QString>& toolkit, QLatin1String role)
+    {
+        if (toolkit)
+            field->attributes.insert(AX::toolkit, *toolkit);
+        else
+            field->attributes.remove(AX::toolkit);
+        field->attributes.insert(AX::role, QString(role));
+        FieldSources sources;
+        sources.accessibility = &accessibility;
+        sources.screens = &screens;
+        sources.apps = &apps;
+        sources.ownPid = 7;
+        std::optional<FocusedField> snapshot = FocusedField::current(sources);
+        EXPECT_TRUE(snapshot);
+        return *snapshot;
+    }
+};
+
+} // namespace
+
+TEST_F(WritePathTest, OnlyQtLineEditsLoseTheirUndoToAnAccessibilityWrite)
+{
+    // Toolkits name themselves in their own spelling.
+    EXPECT_TRUE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("Qt"), AX::textFieldRole)));
+    EXPECT_TRUE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("qt"), AX::textFieldRole)));
+
+    EXPECT_FALSE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("Qt"), AX::textAreaRole)));
+    EXPECT_FALSE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("gtk"), AX::textFieldRole)));
+    EXPECT_FALSE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("gtk"), AX::textAreaRole)));
+    // A name that merely contains "qt" is another toolkit.
+    EXPECT_FALSE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("qtquick-shim"), AX::textFieldRole)));
+}
+
+TEST_F(WritePathTest, UnknownToolkitOrRoleKeepsTheAccessibilityWrite)
+{
+    // Nothing known about the field: the write that is confirmed by read-back stays first.
+    const FocusedField silent = fieldOf(std::nullopt, AX::textFieldRole);
+    EXPECT_FALSE(accessibilityWriteLosesUndo(silent));
+    EXPECT_EQ(writePathFor(silent, false), WritePath::accessibility);
+
+    // An editable element of another role in a Qt program (a combo box's own text, say).
+    field->attributes.insert(AX::editable, true);
+    EXPECT_FALSE(accessibilityWriteLosesUndo(fieldOf(QStringLiteral("Qt"), QLatin1String("AXUnknown"))));
+
+    // The role read fails after the snapshot was taken.
+    const FocusedField qtLine = fieldOf(QStringLiteral("Qt"), AX::textFieldRole);
+    field->attributes.remove(AX::role);
+    EXPECT_FALSE(accessibilityWriteLosesUndo(qtLine));
+}
+
+TEST_F(WritePathTest, PathForEachKindOfField)
+{
+    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textFieldRole), false), WritePath::accessibility);
+    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("Qt"), AX::textAreaRole), false), WritePath::accessibility);
+    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("Qt"), AX::textFieldRole), false), WritePath::paste);
+    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textAreaRole), true), WritePath::paste);
+
+    // Web content always pastes, whatever the toolkit says.
+    const FocusedField gtkLine = fieldOf(QStringLiteral("gtk"), AX::textFieldRole);
+    window->attributes.insert(AX::role, QString(AX::webAreaRole));
+    EXPECT_EQ(writePathFor(gtkLine, false), WritePath::paste);
+}
