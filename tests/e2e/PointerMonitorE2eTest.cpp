@@ -266,7 +266,8 @@ TEST_F(PointerMonitorE2eTest, MovesOverOurOwnWindowsAreSeen)
 
 TEST_F(PointerMonitorE2eTest, APressInAnotherProgramIsSeenWithoutTakingItsFocus)
 {
-    TargetApp target(Toolkit::qt);
+    // Unscaled whatever this test runs at, so its accessibility rectangles are device pixels.
+    TargetApp target(Toolkit::qt, {}, { QStringLiteral("QT_SCALE_FACTOR=1") });
     ASSERT_TRUE(target.start());
     ASSERT_TRUE(target.focus(lineField));
     const std::optional<QRect> field = target.rect(lineField);
