@@ -49,6 +49,16 @@ QStringList moveArguments(QPoint point)
         QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0") };
 }
 
+// Holds the left button down for three small steps of the XTest device.
+QStringList dragArguments(int dx, int dy)
+{
+    QStringList drag { QStringLiteral("mousedown"), QStringLiteral("1") };
+    for (int step = 0; step < 3; ++step)
+        drag << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove_relative")
+             << QString::number(dx) << QString::number(dy);
+    return drag << QStringLiteral("mouseup") << QStringLiteral("1");
+}
+
 // Plain xdotool (no --clearmodifiers), run while our event loop keeps turning so
 // events are read as they come rather than all at once afterwards.
 bool xdotoolWhileListening(const QStringList& arguments)
@@ -161,12 +171,7 @@ TEST_F(PointerMonitorE2eTest, DragsAreMovesToo)
     // Over the bare desktop: no window gets the press.
     ASSERT_TRUE(xdotoolWhileListening(moveArguments({ 900, 900 })));
     ASSERT_TRUE(movedTo({ 900, 900 }));
-    QStringList drag { QStringLiteral("mousedown"), QStringLiteral("1") };
-    for (int step = 0; step < 3; ++step)
-        drag << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove_relative")
-             << QStringLiteral("2") << QStringLiteral("1");
-    drag << QStringLiteral("mouseup") << QStringLiteral("1");
-    ASSERT_TRUE(xdotoolWhileListening(drag));
+    ASSERT_TRUE(xdotoolWhileListening(dragArguments(2, 1)));
 
     ASSERT_TRUE(waitUntil([this] { return moves.size() >= 3; }, 3000)) << moves.size() << " moves";
     const std::optional<QPointF> rest = monitor.position();
@@ -292,12 +297,7 @@ TEST_F(PointerMonitorE2eTest, APressInAnotherProgramIsSeenWithoutTakingItsFocus)
 
     // A drag inside the field, where the target holds the pointer while the button is down.
     moves.clear();
-    QStringList drag { QStringLiteral("mousedown"), QStringLiteral("1") };
-    for (int step = 0; step < 3; ++step)
-        drag << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove_relative")
-             << QStringLiteral("2") << QStringLiteral("0");
-    drag << QStringLiteral("mouseup") << QStringLiteral("1");
-    ASSERT_TRUE(xdotoolWhileListening(drag));
+    ASSERT_TRUE(xdotoolWhileListening(dragArguments(2, 0)));
     EXPECT_TRUE(waitUntil([this] { return moves.size() >= 3; }, 3000)) << moves.size() << " moves";
     EXPECT_EQ(presses.size(), 2);
 }
