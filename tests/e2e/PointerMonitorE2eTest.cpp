@@ -13,6 +13,7 @@
 
 #include "platform/linux/XInputPointerMonitor.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -241,16 +242,20 @@ TEST_F(PointerMonitorE2eTest, ABurstOfMovesComesAsAFewSignalsEndingAtRest)
     for (int i = 0; i < 200; ++i)
         burst << QStringLiteral("mousemove_relative") << QStringLiteral("3") << QStringLiteral("1")
               << QStringLiteral("sleep") << QStringLiteral("0.001");
+    QElapsedTimer clock;
+    clock.start();
     ASSERT_TRUE(xdotoolWhileListening(burst));
     spin(5 * XInputPointerMonitor::settleMs);
+    const qint64 elapsedMs = clock.elapsed();
 
     // Acceleration decides where exactly it ends: ask Qt's own connection.
     const std::optional<QPointF> rest = monitor.position();
     ASSERT_TRUE(rest);
     EXPECT_GT(rest->x(), 100 + 200);
     ASSERT_TRUE(waitUntil([&] { return !moves.isEmpty() && moves.last() == *rest; }, 3000)) << moves.size() << " moves";
-    // About one a frame while it lasts (some 250 ms here): reported on the way, not only at the end.
-    EXPECT_LT(moves.size(), 60) << "one report per raw event would be 200";
+    // At most one a frame while it lasts (some 300 ms, so about 15 rather than
+    // 200), however slow a busy machine makes it; and reported on the way too.
+    EXPECT_LE(moves.size(), elapsedMs / (XInputPointerMonitor::settleMs - 1) + 2) << elapsedMs << " ms";
     EXPECT_GT(moves.size(), 1);
     spin(5 * XInputPointerMonitor::settleMs);
     EXPECT_EQ(moves.last(), *rest) << "nothing after the resting position";
