@@ -22,6 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 // Last: Xlib's macros (None, Bool, ...) would break the headers above.
 #include <X11/Xlib.h>
 
