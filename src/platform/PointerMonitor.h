@@ -30,7 +30,8 @@ Q_SIGNALS:
     // The pointer moved, buttons held or not (so drags too). Rapid moves may
     // arrive as fewer signals, but the last one always has where it came to rest.
     void moved(QPointF point);
-    // The left button went down, in any application.
+    // The left button went down, in any application, this one's own windows
+    // included: a listener that means "a click elsewhere" checks its own frames.
     void leftPressed(QPointF point);
     // A scroll wheel (or its emulation) turned.
     void scrolled(QPointF point);

@@ -8,8 +8,6 @@
 #include "platform/linux/X11Display.h"
 #include "platform/linux/X11ErrorScope.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -27,6 +25,22 @@ constexpr int leftButton = 1;
 // Wheel up, down, left and right; the server sends them for smooth scrolling too.
 constexpr int firstScrollButton = 4;
 constexpr int lastScrollButton = 7;
+
+// Where the master pointer is, in device pixels of the display's root window.
+std::optional<QPoint> pointerOn(Display* display)
+{
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int mask = 0;
+    // False when the pointer is on another X screen than ours.
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask))
+        return std::nullopt;
+    return QPoint(rootX, rootY);
+}
 
 } // namespace
 
@@ -81,22 +95,7 @@ struct XInputPointerMonitor::Connection {
         return buttonMap[static_cast<size_t>(physical - 1)];
     }
 
-    // Where the master pointer is, in device pixels of the root window.
-    std::optional<QPoint> pointer() const
-    {
-        Window root = 0;
-        Window child = 0;
-        int rootX = 0;
-        int rootY = 0;
-        int windowX = 0;
-        int windowY = 0;
-        unsigned int mask = 0;
-        // False when the pointer is on another X screen than ours.
-        if (!XQueryPointer(
-                display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask))
-            return std::nullopt;
-        return QPoint(rootX, rootY);
-    }
+    std::optional<QPoint> pointer() const { return pointerOn(display); }
 };
 
 XInputPointerMonitor::XInputPointerMonitor(QObject* parent)
@@ -146,12 +145,15 @@ bool XInputPointerMonitor::start()
 
 std::optional<QPointF> XInputPointerMonitor::position() const
 {
-    if (!isAvailable() || !qGuiApp)
+    // Asked on Qt's connection: a reply on ours could queue raw events behind
+    // readEvents' back. QCursor::pos() would round to whole logical pixels.
+    Display* display = qtX11Display();
+    if (!isAvailable() || !display)
         return std::nullopt;
-    // Qt's own query maps device pixels to logical ones per screen, and needs no
-    // read of our connection, whose queue belongs to readEvents.
-    const QPointF logical = QCursor::pos();
-    return AX::cocoaRect(QRectF(logical, QSizeF(0, 0)), QtScreens().screens()).topLeft();
+    const std::optional<QPoint> device = pointerOn(display);
+    if (!device)
+        return std::nullopt;
+    return toProgram(*device);
 }
 
 QPointF XInputPointerMonitor::toProgram(QPoint device, qreal ownScale, const QList<ScreenGeometry>& screens)

@@ -18,6 +18,9 @@ namespace quillcraft {
 // notifier, so Qt's own XInput handling on its connection is left alone.
 // Raw events carry no position: it is asked from the server, at most once per
 // `settleMs` for moves however fast the device reports, and at once for presses.
+// They carry physical buttons, mapped here through the core pointer's button map.
+// A warp (XWarpPointer, xdotool's absolute mousemove) is no device motion and
+// is not reported. GUI thread only.
 class XInputPointerMonitor final : public PointerMonitor {
     Q_OBJECT
 public:
