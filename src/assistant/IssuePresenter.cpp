@@ -10,6 +10,8 @@
 #include "views/SuggestionCard.h"
 #include "views/Theme.h"
 
+#include <QElapsedTimer>
+
 namespace quillcraft {
 
 namespace {
@@ -45,21 +47,34 @@ IssuePresenter::IssuePresenter(const Screens& screens, FloatingWindows* windows,
 
 IssuePresenter::~IssuePresenter() = default;
 
-std::optional<QRectF> IssuePresenter::measured(const FocusedField& field, const TextIssue& issue)
+std::optional<QRectF> IssuePresenter::measured(
+    const FocusedField& field, const TextIssue& issue, qint64 slowMs, bool& timedOut)
 {
     const QString id = issue.id();
     const auto known = m_bounds.constFind(id);
     if (known != m_bounds.constEnd())
         return *known;
+    QElapsedTimer timer;
+    timer.start();
     const std::optional<QRectF> rect = field.bounds(issue.range());
+    if (timer.elapsed() >= slowMs) {
+        timedOut = true;
+        return std::nullopt;
+    }
     m_bounds.insert(id, rect);
     return rect;
 }
 
-void IssuePresenter::drawUnderlines(const FocusedField& field, const QList<TextIssue>& visible)
+bool IssuePresenter::drawUnderlines(const FocusedField& field, const QList<TextIssue>& visible, qint64 slowMs)
 {
     // Any edit, move, resize or scroll changes one of these and so every rectangle.
+    QElapsedTimer timer;
+    timer.start();
     const std::optional<QRectF> firstRaw = visible.isEmpty() ? std::nullopt : field.rawBounds(visible.first().range());
+    if (timer.elapsed() >= slowMs) {
+        hideUnderlines();
+        return false;
+    }
     const QString key = QString::number(qHash(field.text())) + u'|' + rectText(field.frame()) + u'|'
         + rectText(field.visibleFrame()) + u'|' + rectText(firstRaw);
     if (key != m_boundsKey) {
@@ -68,14 +83,20 @@ void IssuePresenter::drawUnderlines(const FocusedField& field, const QList<TextI
     }
     m_marks.clear();
     QList<UnderlineMark> drawn;
+    bool timedOut = false;
     for (const TextIssue& issue : visible.mid(0, maxMarks)) {
-        const std::optional<QRectF> rect = measured(field, issue);
+        const std::optional<QRectF> rect = measured(field, issue, slowMs, timedOut);
+        if (timedOut) {
+            hideUnderlines();
+            return false;
+        }
         if (!rect)
             continue;
         m_marks.append({ issue, *rect });
         drawn.append({ *rect, Theme::kindColor(issue.kind), m_cardIssue && *m_cardIssue == issue });
     }
     m_overlay->show(drawn, field.visibleFrame());
+    return true;
 }
 
 void IssuePresenter::hideUnderlines()

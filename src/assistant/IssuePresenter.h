@@ -63,7 +63,9 @@ public:
 
     // Underlines for the first maxMarks of visible that can be measured; bounds
     // are measured once while the field's text, frames and scroll stay put.
-    void drawUnderlines(const FocusedField& field, const QList<TextIssue>& visible);
+    // False, with nothing drawn, when one measurement took slowMs or longer:
+    // the application stopped answering.
+    bool drawUnderlines(const FocusedField& field, const QList<TextIssue>& visible, qint64 slowMs);
     void hideUnderlines();
     const QList<Mark>& marks() const { return m_marks; }
     // The first mark whose rectangle, grown a little, holds point.
@@ -94,7 +96,8 @@ public:
     const UnderlineOverlay& overlay() const { return *m_overlay; }
 
 private:
-    std::optional<QRectF> measured(const FocusedField& field, const TextIssue& issue);
+    // Absent with timedOut set when the application took slowMs or longer to answer.
+    std::optional<QRectF> measured(const FocusedField& field, const TextIssue& issue, qint64 slowMs, bool& timedOut);
 
     const Screens& m_screens;
     std::unique_ptr<UnderlineOverlay> m_overlay;

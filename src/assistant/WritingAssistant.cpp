@@ -22,6 +22,7 @@
 #include "surfaces/BadgePlacement.h"
 #include "surfaces/FloatingPanel.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QPointer>
 
@@ -211,16 +212,27 @@ void WritingAssistant::tick()
         return;
     }
 
-    if (const std::optional<qint64> pid = m_services.apps.frontmostPid()) {
-        const std::optional<RunningApp> app = m_services.apps.application(*pid);
-        const bool own = *pid == m_services.ownPid && !m_policy.allowsOwnFields();
-        if (*pid != m_lastPid && !own && m_policy.isOn(app ? app->bundleID : QString())) {
-            m_lastPid = *pid;
-            m_accessibilityResult = FocusedField::enableAccessibility(m_services.accessibility, *pid);
+    const std::optional<qint64> frontmost = m_services.apps.frontmostPid();
+    // An application that stopped answering costs one time-out, not one per call.
+    if (frontmost && isUnresponsive(*frontmost)) {
+        clearField();
+        report(Status::idle());
+        return;
+    }
+    if (frontmost && *frontmost != m_lastPid) {
+        const std::optional<RunningApp> app = m_services.apps.application(*frontmost);
+        const bool own = *frontmost == m_services.ownPid && !m_policy.allowsOwnFields();
+        if (!own && m_policy.isOn(app ? app->bundleID : QString())) {
+            m_lastPid = *frontmost;
+            m_accessibilityResult = FocusedField::enableAccessibility(m_services.accessibility, *frontmost);
         }
     }
 
+    QElapsedTimer reading;
+    reading.start();
     const std::optional<FocusedField> snapshot = FocusedField::current(sources());
+    if (frontmost && reading.elapsed() >= slowCallMs)
+        markUnresponsive(*frontmost);
     if (!snapshot) {
         // The user is working with one of our panels, which took the pointer but not the focus.
         const std::optional<QPointF> pointer
@@ -261,6 +273,17 @@ void WritingAssistant::tick()
     scheduleLint(*snapshot);
     render();
     report(Status::checking(snapshot->appName(), visibleIssues().size()));
+}
+
+bool WritingAssistant::isUnresponsive(qint64 pid) const
+{
+    return pid == m_unresponsivePid && m_services.clock.now() < m_unresponsiveUntil;
+}
+
+void WritingAssistant::markUnresponsive(qint64 pid)
+{
+    m_unresponsivePid = pid;
+    m_unresponsiveUntil = m_services.clock.now() + unresponsiveBackOffMs;
 }
 
 void WritingAssistant::scheduleLint(const FocusedField& snapshot)
@@ -381,7 +404,11 @@ void WritingAssistant::render()
         return;
     }
     const QList<TextIssue> visible = visibleIssues();
-    m_presenter->drawUnderlines(*m_field, visible);
+    if (!m_presenter->drawUnderlines(*m_field, visible, slowCallMs)) {
+        markUnresponsive(m_field->pid());
+        clearField();
+        return;
+    }
     renderBadge(visible);
     m_presenter->renderSelectionButton(*m_field);
     m_presenter->refreshList(false, *m_field, visible, m_badge->badgeFrame(*m_field));
@@ -629,7 +656,7 @@ QJsonObject WritingAssistant::state() const
     state.insert(QStringLiteral("rewrite"), m_rewrite->isVisible());
     state.insert(QStringLiteral("rewritePhase"), m_rewrite->phaseName());
     QString frontmost;
-    if (const std::optional<qint64> pid = m_services.apps.frontmostPid()) {
+    if (const std::optional<qint64> pid = m_services.apps.frontmostPid(); pid && !isUnresponsive(*pid)) {
         if (const std::optional<RunningApp> app = m_services.apps.application(*pid))
             frontmost = app->bundleID;
     }

@@ -52,6 +52,10 @@ public:
     static constexpr int pollIntervalMs = 250;
     static constexpr int quietPeriodMs = 300;
     static constexpr std::chrono::milliseconds messagingTimeout { 500 };
+    // A read this slow ran into the time-out: the application is frozen or gone,
+    // and is left alone for a while rather than costing a time-out per call.
+    static constexpr int slowCallMs = 400;
+    static constexpr int unresponsiveBackOffMs = 1500;
 
     WritingAssistant(const AssistantServices& services, AppPolicy& policy, GrammarChecker& checker,
         const QuillcraftClient& client, QObject* parent = nullptr);
@@ -113,6 +117,8 @@ public:
 
 private:
     void schedulePoll();
+    bool isUnresponsive(qint64 pid) const;
+    void markUnresponsive(qint64 pid);
     void scheduleLint(const FocusedField& snapshot);
     void requestLint(const FocusedField& snapshot);
     void relint(const std::optional<FocusedField>& field);
@@ -151,6 +157,8 @@ private:
     qint64 m_lintCount = 0;
     QSet<QString> m_dismissed;
     qint64 m_lastPid = 0;
+    qint64 m_unresponsivePid = 0;
+    qint64 m_unresponsiveUntil = 0;
     AXError m_accessibilityResult = AXError::success;
     std::optional<FieldBadge::State> m_badgeState;
     std::optional<Status> m_lastStatus;

@@ -201,7 +201,10 @@ void FloatingPanel::updateMask()
         m_content->layout()->activate();
     QImage image(size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    // The content, not the panel: rendering a shown translucent window again
+    // draws its children at the wrong offset.
+    if (m_content)
+        m_content->render(&image, m_content->pos(), QRegion(), QWidget::DrawChildren);
     const QRegion painted(QBitmap::fromImage(image.createAlphaMask(Qt::ThresholdAlphaDither)));
     // An empty mask would mean no mask at all: the whole black window.
     setMask(painted.isEmpty() ? QRegion(0, 0, 1, 1) : painted);

@@ -273,7 +273,10 @@ TEST_P(AssistantE2eTest, DismissAndDictionaryHideAFinding)
     EXPECT_FALSE(
         program
             .waitFor([](const QJsonObject& s) { return !lists(s, QStringLiteral("fixes"), QStringLiteral("tomorow")); })
-            .isEmpty());
+            .isEmpty())
+        << "running " << program.isRunning() << " state "
+        << QJsonDocument(program.state()).toJson(QJsonDocument::Compact).toStdString() << " output "
+        << program.output().toStdString();
     EXPECT_EQ(fieldText(), QStringLiteral("A note tomorow about teh plan.")) << "neither wrote anything";
 }
 
