@@ -1,10 +1,16 @@
 #pragma once
 
+#include "grammar/TextIssue.h"
+#include "platform/AccessibilityElement.h"
+#include "views/FieldBadge.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+
+#include <optional>
 
 namespace quillcraft::StateFile {
 
@@ -13,6 +19,11 @@ QJsonArray frame(const QRectF& rect);
 // [midX, midY, width, height] of an underline.
 QJsonArray mark(const QRectF& rect);
 QJsonArray point(const QPointF& point);
+QJsonArray problemTexts(const QList<TextIssue>& issues);
+// The badge's state as automation reads it: issues(count: 2, styleOnly: false), checking, clean.
+QString badgeText(const std::optional<FieldBadge::State>& state);
+// The codes automation knows from other platforms' accessibility interfaces (0 for success).
+int errorCode(AXError error);
 
 // Replaces the file at path with the object as compact JSON, whole or not at
 // all, readable by the user only (it holds the field's text). Failures are silent:

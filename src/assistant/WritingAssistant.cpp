@@ -34,50 +34,6 @@ constexpr int scrollSettleMs = 60;
 
 const QString lostField = QStringLiteral("Quillcraft lost the text field. Click in it and try again.");
 
-// The codes automation knows from other platforms' accessibility interfaces.
-int errorCode(AXError error)
-{
-    switch (error) {
-    case AXError::success:
-        return 0;
-    case AXError::failure:
-        return -25200;
-    case AXError::illegalArgument:
-        return -25201;
-    case AXError::cannotComplete:
-        return -25204;
-    case AXError::attributeUnsupported:
-        return -25205;
-    case AXError::notImplemented:
-        return -25208;
-    case AXError::noValue:
-        return -25212;
-    }
-    return -25200;
-}
-
-QString badgeText(const std::optional<FieldBadge::State>& state)
-{
-    if (!state)
-        return {};
-    if (const auto* issues = std::get_if<FieldBadge::Issues>(&*state)) {
-        return QStringLiteral("issues(count: %1, styleOnly: %2)")
-            .arg(issues->count)
-            .arg(issues->styleOnly ? QStringLiteral("true") : QStringLiteral("false"));
-    }
-    if (std::holds_alternative<FieldBadge::Checking>(*state))
-        return QStringLiteral("checking");
-    return QStringLiteral("clean");
-}
-
-QJsonArray problemTexts(const QList<TextIssue>& issues)
-{
-    QJsonArray texts;
-    for (const TextIssue& issue : issues)
-        texts.append(issue.problemText);
-    return texts;
-}
-
 } // namespace
 
 WritingAssistant::WritingAssistant(const AssistantServices& services, AppPolicy& policy, GrammarChecker& checker,
@@ -248,18 +204,7 @@ void WritingAssistant::tick()
         return;
     }
 
-    // Back in the field served last, its findings show again at once.
-    if (!snapshot->isSameField(m_field ? m_field : m_parked)) {
-        m_badge->cancelDrag();
-        m_issues.clear();
-        m_linted.reset();
-        m_requested.reset();
-        m_observed.reset();
-        m_badgeState.reset();
-        m_lintWork.cancel();
-        m_presenter->hideCard(false);
-        m_presenter->closeList();
-    }
+    forgetOtherField(*snapshot);
     if (const std::optional<BadgeController::Drag>& drag = m_badge->drag()) {
         QList<QRectF> screens;
         for (const ScreenGeometry& screen : m_services.screens.screens())
@@ -284,6 +229,22 @@ void WritingAssistant::markUnresponsive(qint64 pid)
 {
     m_unresponsivePid = pid;
     m_unresponsiveUntil = m_services.clock.now() + unresponsiveBackOffMs;
+}
+
+void WritingAssistant::forgetOtherField(const FocusedField& snapshot)
+{
+    // Back in the field served last, its findings show again at once.
+    if (snapshot.isSameField(m_field ? m_field : m_parked))
+        return;
+    m_badge->cancelDrag();
+    m_issues.clear();
+    m_linted.reset();
+    m_requested.reset();
+    m_observed.reset();
+    m_badgeState.reset();
+    m_lintWork.cancel();
+    m_presenter->hideCard(false);
+    m_presenter->closeList();
 }
 
 void WritingAssistant::scheduleLint(const FocusedField& snapshot)
@@ -599,13 +560,7 @@ void WritingAssistant::openFromShortcut()
         notice(QStringLiteral("Click into a text field, highlight some text, then press %1.").arg(Hotkey::display()));
         return;
     }
-    if (!snapshot->isSameField(m_field ? m_field : m_parked)) {
-        m_issues.clear();
-        m_linted.reset();
-        m_requested.reset();
-        m_observed.reset();
-        m_badgeState.reset();
-    }
+    forgetOtherField(*snapshot);
     m_field = snapshot;
     const std::optional<QString> selected = snapshot->selectedText();
     if (selected && TextActions::showsIcon(*selected))
@@ -622,12 +577,13 @@ QJsonObject WritingAssistant::state() const
     state.insert(QStringLiteral("status"), m_lastStatus ? m_lastStatus->text() : QString());
     state.insert(QStringLiteral("app"), m_field ? m_field->appName() : QString());
     state.insert(QStringLiteral("selection"), m_field ? m_field->selectedText().value_or(QString()) : QString());
-    state.insert(QStringLiteral("fixes"), problemTexts(visibleIssues()));
+    state.insert(QStringLiteral("fixes"), StateFile::problemTexts(visibleIssues()));
     QJsonArray marks;
     for (const IssuePresenter::Mark& mark : m_presenter->marks())
         marks.append(StateFile::mark(mark.rect));
     state.insert(QStringLiteral("marks"), marks);
-    state.insert(QStringLiteral("badge"), m_badge->isVisible() ? badgeText(m_badgeState) : QStringLiteral("hidden"));
+    state.insert(
+        QStringLiteral("badge"), m_badge->isVisible() ? StateFile::badgeText(m_badgeState) : QStringLiteral("hidden"));
     state.insert(QStringLiteral("badgeFrame"), StateFile::frame(m_badge->frame()));
     QJsonArray fieldFrame;
     QString corner;
@@ -650,7 +606,8 @@ QJsonObject WritingAssistant::state() const
     state.insert(QStringLiteral("list"), listShown);
     state.insert(
         QStringLiteral("listFrame"), listShown ? StateFile::frame(m_presenter->list().cardFrame()) : QJsonArray());
-    state.insert(QStringLiteral("listed"), listShown ? problemTexts(m_presenter->listedIssues()) : QJsonArray());
+    state.insert(
+        QStringLiteral("listed"), listShown ? StateFile::problemTexts(m_presenter->listedIssues()) : QJsonArray());
     state.insert(QStringLiteral("notice"), m_lastNotice.value_or(QString()));
     state.insert(QStringLiteral("selectionButton"), m_presenter->selectionButton().isVisible());
     state.insert(QStringLiteral("rewrite"), m_rewrite->isVisible());
@@ -662,7 +619,7 @@ QJsonObject WritingAssistant::state() const
     }
     state.insert(QStringLiteral("frontmost"), frontmost);
     state.insert(QStringLiteral("accessibilityPid"), m_lastPid);
-    state.insert(QStringLiteral("accessibilityResult"), errorCode(m_accessibilityResult));
+    state.insert(QStringLiteral("accessibilityResult"), StateFile::errorCode(m_accessibilityResult));
     return state;
 }
 

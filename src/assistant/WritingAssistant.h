@@ -119,6 +119,8 @@ private:
     void schedulePoll();
     bool isUnresponsive(qint64 pid) const;
     void markUnresponsive(qint64 pid);
+    // A snapshot of another element than the one served: its findings and panels go.
+    void forgetOtherField(const FocusedField& snapshot);
     void scheduleLint(const FocusedField& snapshot);
     void requestLint(const FocusedField& snapshot);
     void relint(const std::optional<FocusedField>& field);
