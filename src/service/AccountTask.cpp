@@ -66,29 +66,32 @@ void AccountTask::await(QNetworkReply* reply, ReplyHandler onReply)
 
 void AccountTask::read()
 {
+    if (takeBody())
+        conclude();
+}
+
+bool AccountTask::takeBody()
+{
     if (!m_reply)
-        return;
+        return false;
     const QByteArray chunk = m_reply->readAll();
     if (m_bodyTooLarge)
-        return;
+        return false;
     m_body.append(chunk);
-    if (m_body.size() > maxBody) {
-        // Whatever this is, it is no account reply; the status still counts.
-        m_bodyTooLarge = true;
-        m_body.clear();
-        m_body.squeeze();
-        conclude();
-    }
+    if (m_body.size() <= maxBody)
+        return false;
+    // Whatever this is, it is no account reply; the status still counts.
+    m_bodyTooLarge = true;
+    m_body.clear();
+    m_body.squeeze();
+    return true;
 }
 
 void AccountTask::conclude()
 {
     if (m_over || !m_reply)
         return;
-    if (!m_bodyTooLarge)
-        read();
-    if (!m_reply)
-        return; // read() concluded already
+    takeBody();
     Reply result;
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = m_reply->error();

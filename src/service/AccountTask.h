@@ -64,6 +64,8 @@ public:
 
 private:
     void read();
+    // Appends what arrived; true when the body just went past maxBody.
+    bool takeBody();
     void conclude();
     void detachReply();
     void abandon();
