@@ -77,6 +77,8 @@ public:
     static RewriteFailure failure(int status, const QByteArray& body);
 
     const QUrl& origin() const { return m_origin; }
+    // The shared manager, for the account calls; null once it is gone.
+    QNetworkAccessManager* network() const { return m_network; }
 
 private:
     QPointer<QNetworkAccessManager> m_network;
