@@ -19,6 +19,9 @@ constexpr qint64 readChunk = 16 * 1024;
 // to answer by sending the request again, which OneTimeBody refuses.
 bool isTransportError(QNetworkReply::NetworkError error)
 {
+    // What Qt reports for an HTTP 400, which came whole.
+    if (error == QNetworkReply::ProtocolInvalidOperationError)
+        return false;
     const int code = int(error);
     return (code > QNetworkReply::NoError && code < QNetworkReply::ProxyConnectionRefusedError)
         || (code >= QNetworkReply::ProtocolUnknownError && code <= QNetworkReply::ProtocolFailure)

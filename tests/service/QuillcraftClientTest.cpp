@@ -223,6 +223,9 @@ TEST_F(ClientTest, EveryWayOfFailing)
             failed(Kind::server, "The rewrite came back empty. Try again.") },
         // A stream under an error status is not read as one.
         { ScriptedReply(500).send(text + finishStop), failed(Kind::server, "The rewrite failed. Try again.") },
+        // Qt files a 400 under its protocol errors; the whole reply still came.
+        { ScriptedReply(400).send(R"({"error":"bad_request"})"),
+            failed(Kind::server, "The rewrite failed. Try again.") },
     };
     for (const auto& [reply, outcome] : cases) {
         const Rewrite& r = finish(reply);
