@@ -297,6 +297,8 @@ void WritingAssistant::requestLint(const FocusedField& snapshot)
         for (const TextIssue& issue : answer)
             self->m_issues.append(issue.shifted(request.window.location));
         self->render();
+        // The underlines are on screen now, not at the next poll.
+        self->writeState();
     });
 }
 

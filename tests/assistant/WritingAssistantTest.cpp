@@ -379,4 +379,18 @@ TEST_F(WritingAssistantTest, TheStateFileHoldsTheTwentyThreeKeys)
     EXPECT_EQ(state.value(QStringLiteral("accessibilityPid")).toInteger(), FakeFieldScene::targetPid);
 }
 
+TEST_F(WritingAssistantTest, TheStateFileShowsTheUnderlinesWhenTheAnswerArrives)
+{
+    const QString path = dir.filePath(QStringLiteral("state.json"));
+    assistant.setStateFile(path);
+    lintWith({ spelling(0, QStringLiteral("Helo"), QStringLiteral("Hello")) });
+
+    // No poll since the answer: automation timing the underline must not wait for one.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject state = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(state.value(QStringLiteral("fixes")).toArray(), QJsonArray { QStringLiteral("Helo") });
+    EXPECT_EQ(state.value(QStringLiteral("marks")).toArray().size(), 1);
+}
+
 } // namespace
