@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 using namespace quillcraft;
 using quillcraft::test::spin;
@@ -207,6 +208,27 @@ TEST_F(HarperCheckerEchoEngine, GermanIsSkippedButEnglishWithGermanWordsIsChecke
     for (const char* mixed :
         { "Thanks, Frau Müller, for the Kaffee und Kuchen.", "Herr Schröder signed the Vertrag yesterday." })
         EXPECT_EQ(check(QString::fromUtf8(mixed)).size(), 1) << mixed;
+}
+
+TEST(HarperCheckerContract, StartResultTellsFilesFromARefusingEngine)
+{
+    using Start = HarperChecker::Start;
+    const std::pair<const char*, Start> cases[] = {
+        { "echo", Start::ready },
+        { "rejected-setup", Start::engineRefused },
+        { "missing-bridge", Start::filesUnusable },
+        { "no-bridge-object", Start::filesUnusable },
+        { "plain-setup", Start::filesUnusable },
+        { "no-such-folder", Start::filesUnusable },
+    };
+    for (const auto& [engine, expected] : cases) {
+        Harness harness(engine);
+        EXPECT_EQ(harness.checker().startResult(), Start::pending) << engine;
+        harness.start();
+        ASSERT_TRUE(harness.waitForReady()) << engine;
+        EXPECT_EQ(harness.checker().startResult(), expected) << engine;
+        EXPECT_EQ(harness.record().ready, expected == Start::ready) << engine;
+    }
 }
 
 // Engines that cannot start: onReady(false) once, then every request gets nothing.
