@@ -287,6 +287,9 @@ void HarperEngine::load()
     JSObjectRef bridge = m_js->objectOrNull(m_js->property(m_js->global(), "quillcraftHarper"));
     if (!bridge)
         return loadFailed("the scripts define no bridge object");
+    JSObjectRef setup = m_js->objectOrNull(m_js->property(bridge, "setup"));
+    if (!setup || !JSObjectIsFunction(m_js->context, setup))
+        return loadFailed("the bridge object has no setup()");
 
     // Kept until setup settles, when it becomes the bridge or is let go.
     JSValueProtect(m_js->context, bridge);
@@ -299,7 +302,7 @@ void HarperEngine::load()
         if (result)
             setupSettled(false, QStringLiteral("setup() returned no thenable"), HarperChecker::Start::filesUnusable);
         else
-            setupSettled(false, QStringLiteral("setup() threw or is missing"));
+            setupSettled(false, QStringLiteral("setup() threw"));
     }
 }
 

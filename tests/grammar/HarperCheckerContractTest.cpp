@@ -216,6 +216,8 @@ TEST(HarperCheckerContract, StartResultTellsFilesFromARefusingEngine)
     const std::pair<const char*, Start> cases[] = {
         { "echo", Start::ready },
         { "rejected-setup", Start::engineRefused },
+        { "throwing-setup", Start::engineRefused },
+        { "no-setup", Start::filesUnusable },
         { "missing-bridge", Start::filesUnusable },
         { "no-bridge-object", Start::filesUnusable },
         { "plain-setup", Start::filesUnusable },
@@ -250,7 +252,8 @@ TEST_P(BrokenEngine, FailsForGood)
 }
 
 INSTANTIATE_TEST_SUITE_P(HarperCheckerContract, BrokenEngine,
-    testing::Values("missing-bridge", "rejected-setup", "no-bridge-object", "plain-setup", "no-such-folder"),
+    testing::Values("missing-bridge", "rejected-setup", "no-bridge-object", "plain-setup", "no-such-folder",
+        "throwing-setup", "no-setup"),
     [](const testing::TestParamInfo<const char*>& param) {
         QString name = QString::fromUtf8(param.param);
         name.remove(QLatin1Char('-'));
