@@ -137,6 +137,10 @@
             if (!isTrap(error) || restarted)
               throw error;
             restarted = true;
+            // Left for the checker's log: a trap that a restart hid would leave no trace.
+            // Only warm-up text reaches the engine here, never the user's.
+            global.quillcraftHarper.warmUpTrap = String(withReport(error));
+            reported.length = 0;
             instantiate();
           }
         }

@@ -281,9 +281,15 @@ int runCheckCommand(int argc, char** argv)
     run.start();
     app.exec();
     if (run.engineFailed()) {
-        CommandLine::printError(
-            QStringLiteral("Grammar checking could not start: the engine's files in %1 are missing or broken.")
-                .arg(resources));
+        // Blaming the files when they loaded and the engine itself gave up sends people looking in the wrong place.
+        if (checker.startResult() == HarperChecker::Start::engineRefused)
+            CommandLine::printError(
+                QStringLiteral("Grammar checking could not start: the engine loaded from %1 failed to set itself up.")
+                    .arg(resources));
+        else
+            CommandLine::printError(
+                QStringLiteral("Grammar checking could not start: the engine's files in %1 are missing or broken.")
+                    .arg(resources));
         return CommandLine::exitUsage;
     }
     const QString out = json ? formatJson(run.inputs(), run.findings()) : formatLines(run.inputs(), run.findings());

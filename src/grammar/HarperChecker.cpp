@@ -15,10 +15,10 @@ namespace quillcraft {
 // event loop until the checker goes away. The engine dies on this thread too.
 class HarperThread final : public QThread {
 public:
-    HarperThread(QString resources, QObject* replyContext, HarperChecker::ReadyHandler onReady)
+    HarperThread(QString resources, QObject* replyContext, HarperEngine::StartHandler onStarted)
         : m_resources(std::move(resources))
         , m_replyContext(replyContext)
-        , m_onReady(std::move(onReady))
+        , m_onStarted(std::move(onStarted))
     {
         setObjectName(QStringLiteral("Quillcraft Harper"));
         // JavaScriptCore's own limits assume a full-size stack.
@@ -36,7 +36,7 @@ public:
 protected:
     void run() override
     {
-        HarperEngine engine(std::move(m_resources), m_replyContext, std::move(m_onReady));
+        HarperEngine engine(std::move(m_resources), m_replyContext, std::move(m_onStarted));
         m_engine = &engine;
         m_published.release();
         engine.load();
@@ -46,7 +46,7 @@ protected:
 private:
     QString m_resources;
     QObject* m_replyContext;
-    HarperChecker::ReadyHandler m_onReady;
+    HarperEngine::StartHandler m_onStarted;
     QSemaphore m_published;
     HarperEngine* m_engine = nullptr;
 };
@@ -70,7 +70,13 @@ void HarperChecker::start(ReadyHandler onReady)
 {
     if (m_thread)
         return;
-    m_thread = std::make_unique<HarperThread>(m_resources, this, std::move(onReady));
+    // Runs on this object's thread: the engine posts it with this object as context.
+    auto onStarted = [this, onReady = std::move(onReady)](Start start) {
+        m_start = start;
+        if (onReady)
+            onReady(start == Start::ready);
+    };
+    m_thread = std::make_unique<HarperThread>(m_resources, this, std::move(onStarted));
     m_engine = m_thread->startEngine();
 }
 

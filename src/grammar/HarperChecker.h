@@ -23,6 +23,14 @@ class HarperChecker final : public GrammarChecker {
     Q_OBJECT
 
 public:
+    // How starting the engine ended, so that a failure names its real cause.
+    enum class Start {
+        pending, // onReady has not run yet
+        ready,
+        filesUnusable, // a file is missing or unreadable, or the scripts break the contract
+        engineRefused, // the files loaded but the engine's setup failed
+    };
+
     // The largest text, in UTF-16 units, that is sent to the engine.
     static constexpr qsizetype textLimit = 10000;
 
@@ -34,6 +42,8 @@ public:
     // Starts the engine's thread; onReady(ready) follows once, true when the engine
     // can check and false when it cannot start (for good).
     void start(ReadyHandler onReady) override;
+    // Known once onReady ran; read on the thread that owns this object.
+    Start startResult() const { return m_start; }
     // Queues a check of `text`. Ignored before start().
     void lint(const QString& text, Completion completion) override;
 
@@ -46,6 +56,7 @@ private:
     std::unique_ptr<HarperThread> m_thread;
     // Lives on m_thread; owned by it. Set once start() returns.
     HarperEngine* m_engine = nullptr;
+    Start m_start = Start::pending;
 };
 
 } // namespace quillcraft

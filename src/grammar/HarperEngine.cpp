@@ -87,6 +87,20 @@ void collectGarbage(JSContextRef context)
         JSGarbageCollect(context);
 }
 
+// The engine's own string conversion of `value`; nothing when it throws.
+std::optional<QString> stringOf(JSContextRef context, JSValueRef value)
+{
+    JSValueRef exception = nullptr;
+    JSStringRef string = JSValueToStringCopy(context, value, &exception);
+    std::optional<QString> text;
+    if (string && !exception)
+        text = QString(
+            reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(string)), qsizetype(JSStringGetLength(string)));
+    if (string)
+        JSStringRelease(string);
+    return text;
+}
+
 std::optional<QString> readText(const QString& path)
 {
     QFile file(path);
@@ -219,16 +233,8 @@ struct HarperEngine::Js {
         std::optional<QString> text;
         // A lint's answer, or why setup was refused (the engine's own words, never user text).
         const bool wanted = settlement.stage == Settlement::Stage::lint ? callback->fulfils : !callback->fulfils;
-        if (wanted) {
-            JSValueRef value = count > 0 ? arguments[0] : JSValueMakeUndefined(ctx);
-            JSValueRef exception = nullptr;
-            JSStringRef string = JSValueToStringCopy(ctx, value, &exception);
-            if (string && !exception)
-                text = QString(reinterpret_cast<const QChar*>(JSStringGetCharactersPtr(string)),
-                    qsizetype(JSStringGetLength(string)));
-            if (string)
-                JSStringRelease(string);
-        }
+        if (wanted)
+            text = stringOf(ctx, count > 0 ? arguments[0] : JSValueMakeUndefined(ctx));
         callback->engine->settled(settlement, callback->fulfils, text);
         return JSValueMakeUndefined(ctx);
     }
@@ -236,10 +242,10 @@ struct HarperEngine::Js {
     static void finalize(JSObjectRef object) { delete static_cast<Callback*>(JSObjectGetPrivate(object)); }
 };
 
-HarperEngine::HarperEngine(QString resources, QObject* replyContext, HarperChecker::ReadyHandler onReady)
+HarperEngine::HarperEngine(QString resources, QObject* replyContext, StartHandler onStarted)
     : m_resources(std::move(resources))
     , m_replyContext(replyContext)
-    , m_onReady(std::move(onReady))
+    , m_onStarted(std::move(onStarted))
 {
 }
 
@@ -281,6 +287,9 @@ void HarperEngine::load()
     JSObjectRef bridge = m_js->objectOrNull(m_js->property(m_js->global(), "quillcraftHarper"));
     if (!bridge)
         return loadFailed("the scripts define no bridge object");
+    JSObjectRef setup = m_js->objectOrNull(m_js->property(bridge, "setup"));
+    if (!setup || !JSObjectIsFunction(m_js->context, setup))
+        return loadFailed("the bridge object has no setup()");
 
     // Kept until setup settles, when it becomes the bridge or is let go.
     JSValueProtect(m_js->context, bridge);
@@ -289,7 +298,11 @@ void HarperEngine::load()
     JSValueRef result = m_js->callMethod(bridge, "setup", 0, nullptr);
     if (!m_js->then(result, this, settlement)) {
         settlement->settled = true;
-        settled(*settlement, false, std::nullopt);
+        // A setup that threw refused to start; one that answered no thenable breaks the contract.
+        if (result)
+            setupSettled(false, QStringLiteral("setup() returned no thenable"), HarperChecker::Start::filesUnusable);
+        else
+            setupSettled(false, QStringLiteral("setup() threw"));
     }
 }
 
@@ -297,11 +310,16 @@ void HarperEngine::loadFailed(const char* reason)
 {
     qCWarning(lcGrammar, "The grammar engine cannot start: %s.", reason);
     m_failed = true;
+    reportStart(HarperChecker::Start::filesUnusable);
+}
+
+void HarperEngine::reportStart(HarperChecker::Start start)
+{
     QMetaObject::invokeMethod(
         m_replyContext,
-        [ready = std::exchange(m_onReady, {})] {
-            if (ready)
-                ready(false);
+        [onStarted = std::exchange(m_onStarted, {}), start] {
+            if (onStarted)
+                onStarted(start);
         },
         Qt::QueuedConnection);
 }
@@ -314,10 +332,16 @@ void HarperEngine::settled(Settlement& settlement, bool fulfilled, const std::op
         lintSettled(settlement, fulfilled, json);
 }
 
-void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& reason)
+void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& reason, HarperChecker::Start failure)
 {
     if (fulfilled) {
         m_js->bridge = m_js->candidate;
+        // A trap during warm-up that a restart absorbed; rare, and otherwise invisible.
+        JSValueRef trap = m_js->property(m_js->bridge, "warmUpTrap");
+        if (trap && JSValueIsString(m_js->context, trap)) {
+            qCWarning(lcGrammar, "The grammar engine trapped while warming up and was started again: %s",
+                qUtf8Printable(stringOf(m_js->context, trap).value_or(QString())));
+        }
     } else {
         qCWarning(lcGrammar, "The grammar engine's setup failed: %s",
             qUtf8Printable(reason.value_or(QStringLiteral("no reason given"))));
@@ -326,14 +350,7 @@ void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& re
         m_js->candidate = nullptr;
     }
     releaseWasm();
-    const bool ready = !m_failed;
-    QMetaObject::invokeMethod(
-        m_replyContext,
-        [onReady = std::exchange(m_onReady, {}), ready] {
-            if (onReady)
-                onReady(ready);
-        },
-        Qt::QueuedConnection);
+    reportStart(m_failed ? failure : HarperChecker::Start::ready);
     scheduleDrain();
 }
 

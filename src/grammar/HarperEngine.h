@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,7 +16,10 @@ namespace quillcraft {
 // that thread only; answers travel to `replyContext`'s thread as queued calls.
 class HarperEngine final : public QObject {
 public:
-    HarperEngine(QString resources, QObject* replyContext, HarperChecker::ReadyHandler onReady);
+    // Called once, on `replyContext`'s thread, when starting has ended either way.
+    using StartHandler = std::function<void(HarperChecker::Start)>;
+
+    HarperEngine(QString resources, QObject* replyContext, StartHandler onStarted);
     ~HarperEngine() override;
 
     // Creates the context, loads the three files and calls setup().
@@ -33,7 +37,9 @@ private:
 
     void loadFailed(const char* reason);
     void settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
-    void setupSettled(bool fulfilled, const std::optional<QString>& reason);
+    void setupSettled(bool fulfilled, const std::optional<QString>& reason,
+        HarperChecker::Start failure = HarperChecker::Start::engineRefused);
+    void reportStart(HarperChecker::Start start);
     void releaseWasm();
     void lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
     void scheduleDrain();
@@ -44,7 +50,7 @@ private:
 
     QString m_resources;
     QObject* m_replyContext;
-    HarperChecker::ReadyHandler m_onReady;
+    StartHandler m_onStarted;
     std::unique_ptr<Js> m_js;
     bool m_failed = false;
     bool m_busy = false;

@@ -225,3 +225,30 @@ TEST(CheckCommand, EngineThatCannotStartExitsTwo)
     expectOneSentence(run.err);
     EXPECT_FALSE(run.err.contains(QStringLiteral("Their"))) << "user text reached stderr";
 }
+
+TEST(CheckCommand, AnEngineThatRefusesToStartIsNotBlamedOnItsFiles)
+{
+    // Files that load but whose setup gives up, beside a copy of the program; then the same
+    // folder with the bridge script gone. Only the second is a problem with the files.
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("bin")) && root.mkpath(QStringLiteral("share/quillcraft")));
+    const QString program = dir.filePath(QStringLiteral("bin/quillcraft"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLCRAFT_BINARY), program));
+    const QString engine = QStringLiteral(QUILLCRAFT_TEST_ENGINES "/rejected-setup/");
+    const QString share = dir.filePath(QStringLiteral("share/quillcraft/"));
+    for (const char* name : { "harper.wasm", "harper-prelude.js", "harper-bridge.js" })
+        ASSERT_TRUE(QFile::copy(engine + QLatin1String(name), share + QLatin1String(name))) << name;
+
+    const ProgramRun refused = runCheck({}, "Their going home.\n", {}, program);
+    EXPECT_EQ(refused.status, 2);
+    expectOneSentence(refused.err);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("failed to set itself up"))) << refused.err.toStdString();
+    EXPECT_FALSE(refused.err.contains(QStringLiteral("missing or broken"))) << refused.err.toStdString();
+
+    ASSERT_TRUE(QFile::remove(share + QStringLiteral("harper-bridge.js")));
+    const ProgramRun missing = runCheck({}, "Their going home.\n", {}, program);
+    EXPECT_EQ(missing.status, 2);
+    expectOneSentence(missing.err);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("missing or broken"))) << missing.err.toStdString();
+}

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 using namespace quillcraft;
 using quillcraft::test::spin;
@@ -209,6 +210,29 @@ TEST_F(HarperCheckerEchoEngine, GermanIsSkippedButEnglishWithGermanWordsIsChecke
         EXPECT_EQ(check(QString::fromUtf8(mixed)).size(), 1) << mixed;
 }
 
+TEST(HarperCheckerContract, StartResultTellsFilesFromARefusingEngine)
+{
+    using Start = HarperChecker::Start;
+    const std::pair<const char*, Start> cases[] = {
+        { "echo", Start::ready },
+        { "rejected-setup", Start::engineRefused },
+        { "throwing-setup", Start::engineRefused },
+        { "no-setup", Start::filesUnusable },
+        { "missing-bridge", Start::filesUnusable },
+        { "no-bridge-object", Start::filesUnusable },
+        { "plain-setup", Start::filesUnusable },
+        { "no-such-folder", Start::filesUnusable },
+    };
+    for (const auto& [engine, expected] : cases) {
+        Harness harness(engine);
+        EXPECT_EQ(harness.checker().startResult(), Start::pending) << engine;
+        harness.start();
+        ASSERT_TRUE(harness.waitForReady()) << engine;
+        EXPECT_EQ(harness.checker().startResult(), expected) << engine;
+        EXPECT_EQ(harness.record().ready, expected == Start::ready) << engine;
+    }
+}
+
 // Engines that cannot start: onReady(false) once, then every request gets nothing.
 class BrokenEngine : public testing::TestWithParam<const char*> { };
 
@@ -228,7 +252,8 @@ TEST_P(BrokenEngine, FailsForGood)
 }
 
 INSTANTIATE_TEST_SUITE_P(HarperCheckerContract, BrokenEngine,
-    testing::Values("missing-bridge", "rejected-setup", "no-bridge-object", "plain-setup", "no-such-folder"),
+    testing::Values("missing-bridge", "rejected-setup", "no-bridge-object", "plain-setup", "no-such-folder",
+        "throwing-setup", "no-setup"),
     [](const testing::TestParamInfo<const char*>& param) {
         QString name = QString::fromUtf8(param.param);
         name.remove(QLatin1Char('-'));
