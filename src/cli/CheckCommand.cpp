@@ -130,6 +130,8 @@ public:
     }
 
     bool engineFailed() const { return m_engineFailed; }
+    // The engine could not check one of the texts: its findings would be incomplete.
+    bool checkFailed() const { return m_checkFailed; }
     const QList<Input>& inputs() const { return m_inputs; }
     const QList<Finding>& findings() const { return m_findings; }
 
@@ -152,11 +154,17 @@ private:
         const qsizetype length
             = window.length > 0 ? qsizetype(window.length) : std::min<qsizetype>(limit, text.size() - start);
         m_position = start + length;
-        m_checker.lint(text.mid(start, length), [this, start, input = m_input](const QList<TextIssue>& issues) {
-            for (const TextIssue& issue : issues)
-                m_findings.append({ input, issue.shifted(start) });
-            checkNextWindow();
-        });
+        m_checker.lint(
+            text.mid(start, length),
+            [this, start, input = m_input](const QList<TextIssue>& issues) {
+                for (const TextIssue& issue : issues)
+                    m_findings.append({ input, issue.shifted(start) });
+                checkNextWindow();
+            },
+            [this] {
+                m_checkFailed = true;
+                QCoreApplication::quit();
+            });
     }
 
     QList<Input> m_inputs;
@@ -164,6 +172,7 @@ private:
     qsizetype m_input = 0;
     qsizetype m_position = 0;
     bool m_engineFailed = false;
+    bool m_checkFailed = false;
     QList<Finding> m_findings;
 };
 
@@ -290,6 +299,10 @@ int runCheckCommand(int argc, char** argv)
             CommandLine::printError(
                 QStringLiteral("Grammar checking could not start: the engine's files in %1 are missing or broken.")
                     .arg(resources));
+        return CommandLine::exitUsage;
+    }
+    if (run.checkFailed()) {
+        CommandLine::printError(QStringLiteral("The grammar engine failed while checking the text; run it again."));
         return CommandLine::exitUsage;
     }
     const QString out = json ? formatJson(run.inputs(), run.findings()) : formatLines(run.inputs(), run.findings());

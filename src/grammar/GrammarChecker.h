@@ -18,11 +18,14 @@ class GrammarChecker : public QObject {
 public:
     using Completion = std::function<void(const QList<TextIssue>&)>;
     using ReadyHandler = std::function<void(bool ready)>;
+    // The engine could not check the text (it trapped or rejected it). Without
+    // this handler the completion receives no findings instead.
+    using Failure = std::function<void()>;
 
     using QObject::QObject;
 
     virtual void start(ReadyHandler onReady) = 0;
-    virtual void lint(const QString& text, Completion completion) = 0;
+    virtual void lint(const QString& text, Completion completion, Failure onFailure = {}) = 0;
 };
 
 } // namespace quillcraft

@@ -80,14 +80,14 @@ void HarperChecker::start(ReadyHandler onReady)
     m_engine = m_thread->startEngine();
 }
 
-void HarperChecker::lint(const QString& text, Completion completion)
+void HarperChecker::lint(const QString& text, Completion completion, Failure onFailure)
 {
     if (!m_engine)
         return;
     QMetaObject::invokeMethod(
         m_engine,
-        [engine = m_engine, text, completion = std::move(completion)]() mutable {
-            engine->request(std::move(text), std::move(completion));
+        [engine = m_engine, text, completion = std::move(completion), onFailure = std::move(onFailure)]() mutable {
+            engine->request(std::move(text), std::move(completion), std::move(onFailure));
         },
         Qt::QueuedConnection);
 }

@@ -45,7 +45,7 @@ public:
     // Known once onReady ran; read on the thread that owns this object.
     Start startResult() const { return m_start; }
     // Queues a check of `text`. Ignored before start().
-    void lint(const QString& text, Completion completion) override;
+    void lint(const QString& text, Completion completion, Failure onFailure = {}) override;
 
     // Texts the engine is never asked about: over the limit, nearly empty or
     // clearly in another language.

@@ -118,6 +118,7 @@ struct HarperEngine::Settlement {
     bool settled = false;
     QString text;
     HarperChecker::Completion completion;
+    HarperChecker::Failure onFailure = {};
 };
 
 // The JavaScriptCore side. Everything here runs on the checker thread.
@@ -370,7 +371,7 @@ void HarperEngine::releaseWasm()
     collectGarbage(m_js->context);
 }
 
-void HarperEngine::request(QString text, HarperChecker::Completion completion)
+void HarperEngine::request(QString text, HarperChecker::Completion completion, HarperChecker::Failure onFailure)
 {
     // Failed for good: every request is answered, none waits to replace another.
     if (m_failed) {
@@ -379,7 +380,7 @@ void HarperEngine::request(QString text, HarperChecker::Completion completion)
     }
     if (m_pending)
         release(std::move(m_pending->completion));
-    m_pending = Pending { std::move(text), std::move(completion) };
+    m_pending = Pending { std::move(text), std::move(completion), std::move(onFailure) };
     scheduleDrain();
 }
 
@@ -422,8 +423,8 @@ void HarperEngine::drain()
         return answer(std::move(request.completion), {});
 
     m_busy = true;
-    auto settlement = std::make_shared<Settlement>(
-        Settlement { Settlement::Stage::lint, false, request.text, std::move(request.completion) });
+    auto settlement = std::make_shared<Settlement>(Settlement {
+        Settlement::Stage::lint, false, request.text, std::move(request.completion), std::move(request.onFailure) });
     JsString text(request.text);
     JSValueRef argument = JSValueMakeString(m_js->context, text.get());
     JSValueRef result = m_js->callMethod(m_js->bridge, "lint", 1, &argument);
@@ -438,8 +439,15 @@ void HarperEngine::lintSettled(Settlement& settlement, bool fulfilled, const std
     m_busy = false;
     m_garbage = true;
     QList<TextIssue> issues;
-    if (fulfilled && json)
+    if (fulfilled && json) {
         issues = TextIssue::decodeHarper(*json, settlement.text);
+    } else if (settlement.onFailure) {
+        // "Nothing found" would be a lie: the text was not checked.
+        QMetaObject::invokeMethod(m_replyContext, std::exchange(settlement.onFailure, {}), Qt::QueuedConnection);
+        settlement.completion = {};
+        scheduleDrain();
+        return;
+    }
     answer(std::exchange(settlement.completion, {}), std::move(issues));
     scheduleDrain();
 }

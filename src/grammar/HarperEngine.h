@@ -25,7 +25,7 @@ public:
     // Creates the context, loads the three files and calls setup().
     void load();
     // Makes (text, completion) the one waiting request, dropping an older one.
-    void request(QString text, HarperChecker::Completion completion);
+    void request(QString text, HarperChecker::Completion completion, HarperChecker::Failure onFailure = {});
 
 private:
     struct Js;
@@ -33,6 +33,7 @@ private:
     struct Pending {
         QString text;
         HarperChecker::Completion completion;
+        HarperChecker::Failure onFailure;
     };
 
     void loadFailed(const char* reason);

@@ -42,7 +42,10 @@ public:
         Completion completion;
     };
     void start(ReadyHandler handler) override { onReady = std::move(handler); }
-    void lint(const QString& text, Completion completion) override { requests.append({ text, std::move(completion) }); }
+    void lint(const QString& text, Completion completion, Failure = {}) override
+    {
+        requests.append({ text, std::move(completion) });
+    }
 
     ReadyHandler onReady;
     QList<Request> requests;

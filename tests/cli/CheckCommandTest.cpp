@@ -252,3 +252,25 @@ TEST(CheckCommand, AnEngineThatRefusesToStartIsNotBlamedOnItsFiles)
     expectOneSentence(missing.err);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("missing or broken"))) << missing.err.toStdString();
 }
+
+TEST(CheckCommand, ATextTheEngineCouldNotCheckIsNotReportedAsClean)
+{
+    // The stand-in engine rejects a text starting with "reject:", as a trap would end a check.
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath(QStringLiteral("bin")) && root.mkpath(QStringLiteral("share/quillcraft")));
+    const QString program = dir.filePath(QStringLiteral("bin/quillcraft"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLCRAFT_BINARY), program));
+    const QString engine = QStringLiteral(QUILLCRAFT_TEST_ENGINES "/echo/");
+    const QString share = dir.filePath(QStringLiteral("share/quillcraft/"));
+    for (const char* name : { "harper.wasm", "harper-prelude.js", "harper-bridge.js" })
+        ASSERT_TRUE(QFile::copy(engine + QLatin1String(name), share + QLatin1String(name))) << name;
+
+    const ProgramRun checked = runCheck({}, "Their going home today.\n", {}, program);
+    EXPECT_EQ(checked.status, 1) << checked.err.toStdString();
+    const ProgramRun failed = runCheck({}, "reject: Their going home today.\n", {}, program);
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_TRUE(failed.out.isEmpty()) << failed.out.toStdString();
+    expectOneSentence(failed.err);
+    EXPECT_FALSE(failed.err.contains(QStringLiteral("Their"))) << "user text reached stderr";
+}
