@@ -54,7 +54,7 @@ public:
     static constexpr std::chrono::milliseconds messagingTimeout { 500 };
     // A read this slow ran into the time-out: the application is frozen or gone,
     // and is left alone for a while rather than costing a time-out per call.
-    static constexpr int slowCallMs = 400;
+    static constexpr int slowCallMs = 480;
     static constexpr int unresponsiveBackOffMs = 1500;
 
     WritingAssistant(const AssistantServices& services, AppPolicy& policy, GrammarChecker& checker,

@@ -169,12 +169,20 @@ protected:
     {
         if (!program.waitFor([](const QJsonObject&) { return true; }, 20000).isEmpty() && target.focus(lineField)
             && pressKeys(QStringLiteral("ctrl+a")) && typeText(text)) {
-            return program.waitFor([&](const QJsonObject& state) {
-                return lists(state, QStringLiteral("fixes"), finding)
-                    && state.value(QStringLiteral("marks")).toArray().size()
-                    == state.value(QStringLiteral("fixes")).toArray().size()
-                    && state.value(QStringLiteral("badge")).toString().startsWith(QStringLiteral("issues("));
-            });
+            // The engine's first start can take a while on a loaded machine.
+            const QJsonObject checked = program.waitFor(
+                [&](const QJsonObject& state) {
+                    return lists(state, QStringLiteral("fixes"), finding)
+                        && state.value(QStringLiteral("marks")).toArray().size()
+                        == state.value(QStringLiteral("fixes")).toArray().size()
+                        && state.value(QStringLiteral("badge")).toString().startsWith(QStringLiteral("issues("));
+                },
+                40000);
+            if (checked.isEmpty()) {
+                ADD_FAILURE() << "never checked; field " << fieldText().toStdString() << ", state "
+                              << QJsonDocument(program.state()).toJson(QJsonDocument::Compact).toStdString();
+            }
+            return checked;
         }
         return {};
     }
