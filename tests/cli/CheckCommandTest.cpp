@@ -226,19 +226,36 @@ TEST(CheckCommand, EngineThatCannotStartExitsTwo)
     EXPECT_FALSE(run.err.contains(QStringLiteral("Their"))) << "user text reached stderr";
 }
 
+namespace {
+
+// A copy of the program in dir/bin with a stand-in engine in dir/share/quillcraft;
+// empty when the copy fails.
+QString programWithEngine(const QTemporaryDir& dir, const char* engineName)
+{
+    const QDir root(dir.path());
+    const QString program = dir.filePath(QStringLiteral("bin/quillcraft"));
+    if (!root.mkpath(QStringLiteral("bin")) || !root.mkpath(QStringLiteral("share/quillcraft"))
+        || !QFile::copy(QStringLiteral(QUILLCRAFT_BINARY), program))
+        return {};
+    const QString engine = QStringLiteral(QUILLCRAFT_TEST_ENGINES "/") + QLatin1String(engineName) + u'/';
+    const QString share = dir.filePath(QStringLiteral("share/quillcraft/"));
+    for (const char* name : { "harper.wasm", "harper-prelude.js", "harper-bridge.js" }) {
+        if (!QFile::copy(engine + QLatin1String(name), share + QLatin1String(name)))
+            return {};
+    }
+    return program;
+}
+
+} // namespace
+
 TEST(CheckCommand, AnEngineThatRefusesToStartIsNotBlamedOnItsFiles)
 {
     // Files that load but whose setup gives up, beside a copy of the program; then the same
     // folder with the bridge script gone. Only the second is a problem with the files.
     QTemporaryDir dir;
-    const QDir root(dir.path());
-    ASSERT_TRUE(root.mkpath(QStringLiteral("bin")) && root.mkpath(QStringLiteral("share/quillcraft")));
-    const QString program = dir.filePath(QStringLiteral("bin/quillcraft"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLCRAFT_BINARY), program));
-    const QString engine = QStringLiteral(QUILLCRAFT_TEST_ENGINES "/rejected-setup/");
+    const QString program = programWithEngine(dir, "rejected-setup");
+    ASSERT_FALSE(program.isEmpty());
     const QString share = dir.filePath(QStringLiteral("share/quillcraft/"));
-    for (const char* name : { "harper.wasm", "harper-prelude.js", "harper-bridge.js" })
-        ASSERT_TRUE(QFile::copy(engine + QLatin1String(name), share + QLatin1String(name))) << name;
 
     const ProgramRun refused = runCheck({}, "Their going home.\n", {}, program);
     EXPECT_EQ(refused.status, 2);
@@ -257,14 +274,8 @@ TEST(CheckCommand, ATextTheEngineCouldNotCheckIsNotReportedAsClean)
 {
     // The stand-in engine rejects a text starting with "reject:", as a trap would end a check.
     QTemporaryDir dir;
-    const QDir root(dir.path());
-    ASSERT_TRUE(root.mkpath(QStringLiteral("bin")) && root.mkpath(QStringLiteral("share/quillcraft")));
-    const QString program = dir.filePath(QStringLiteral("bin/quillcraft"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLCRAFT_BINARY), program));
-    const QString engine = QStringLiteral(QUILLCRAFT_TEST_ENGINES "/echo/");
-    const QString share = dir.filePath(QStringLiteral("share/quillcraft/"));
-    for (const char* name : { "harper.wasm", "harper-prelude.js", "harper-bridge.js" })
-        ASSERT_TRUE(QFile::copy(engine + QLatin1String(name), share + QLatin1String(name))) << name;
+    const QString program = programWithEngine(dir, "echo");
+    ASSERT_FALSE(program.isEmpty());
 
     const ProgramRun checked = runCheck({}, "Their going home today.\n", {}, program);
     EXPECT_EQ(checked.status, 1) << checked.err.toStdString();
