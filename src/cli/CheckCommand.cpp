@@ -233,6 +233,18 @@ QString formatJson(const QList<Input>& inputs, const QList<Finding>& findings)
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
+// The engine's words for a refused start, fit to sit inside one sentence: one line,
+// bounded, without its own closing period. They never hold user text.
+QString refusalInOneLine(const QString& reason)
+{
+    QString line = reason.simplified();
+    if (line.size() > 300)
+        line = line.left(299) + QChar(0x2026);
+    while (line.endsWith(QLatin1Char('.')))
+        line.chop(1);
+    return line.isEmpty() ? QStringLiteral("nothing") : line;
+}
+
 } // namespace
 
 int runCheckCommand(int argc, char** argv)
@@ -292,9 +304,9 @@ int runCheckCommand(int argc, char** argv)
     if (run.engineFailed()) {
         // Blaming the files when they loaded and the engine itself gave up sends people looking in the wrong place.
         if (checker.startResult() == HarperChecker::Start::engineRefused)
-            CommandLine::printError(
-                QStringLiteral("Grammar checking could not start: the engine loaded from %1 failed to set itself up.")
-                    .arg(resources));
+            CommandLine::printError(QStringLiteral("Grammar checking could not start: the engine loaded from %1 failed "
+                                                   "to set itself up (it said: %2).")
+                                        .arg(resources, refusalInOneLine(checker.startRefusal())));
         else
             CommandLine::printError(
                 QStringLiteral("Grammar checking could not start: the engine's files in %1 are missing or broken.")

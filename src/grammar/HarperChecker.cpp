@@ -71,8 +71,9 @@ void HarperChecker::start(ReadyHandler onReady)
     if (m_thread)
         return;
     // Runs on this object's thread: the engine posts it with this object as context.
-    auto onStarted = [this, onReady = std::move(onReady)](Start start) {
+    auto onStarted = [this, onReady = std::move(onReady)](Start start, const QString& reason) {
         m_start = start;
+        m_refusal = reason;
         if (onReady)
             onReady(start == Start::ready);
     };

@@ -44,6 +44,8 @@ public:
     void start(ReadyHandler onReady) override;
     // Known once onReady ran; read on the thread that owns this object.
     Start startResult() const { return m_start; }
+    // What the engine said when it refused to start (its own words, never user text).
+    QString startRefusal() const { return m_refusal; }
     // Queues a check of `text`. Ignored before start().
     void lint(const QString& text, Completion completion, Failure onFailure = {}) override;
 
@@ -57,6 +59,7 @@ private:
     // Lives on m_thread; owned by it. Set once start() returns.
     HarperEngine* m_engine = nullptr;
     Start m_start = Start::pending;
+    QString m_refusal;
 };
 
 } // namespace quillcraft

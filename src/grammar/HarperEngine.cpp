@@ -314,13 +314,13 @@ void HarperEngine::loadFailed(const char* reason)
     reportStart(HarperChecker::Start::filesUnusable);
 }
 
-void HarperEngine::reportStart(HarperChecker::Start start)
+void HarperEngine::reportStart(HarperChecker::Start start, QString reason)
 {
     QMetaObject::invokeMethod(
         m_replyContext,
-        [onStarted = std::exchange(m_onStarted, {}), start] {
+        [onStarted = std::exchange(m_onStarted, {}), start, reason = std::move(reason)] {
             if (onStarted)
-                onStarted(start);
+                onStarted(start, reason);
         },
         Qt::QueuedConnection);
 }
@@ -335,6 +335,7 @@ void HarperEngine::settled(Settlement& settlement, bool fulfilled, const std::op
 
 void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& reason, HarperChecker::Start failure)
 {
+    QString refusal;
     if (fulfilled) {
         m_js->bridge = m_js->candidate;
         // A trap during warm-up that a restart absorbed; rare, and otherwise invisible.
@@ -344,14 +345,17 @@ void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& re
                 qUtf8Printable(stringOf(m_js->context, trap).value_or(QString())));
         }
     } else {
-        qCWarning(lcGrammar, "The grammar engine's setup failed: %s",
-            qUtf8Printable(reason.value_or(QStringLiteral("no reason given"))));
+        refusal = reason.value_or(QStringLiteral("no reason given"));
+        qCWarning(lcGrammar, "The grammar engine's setup failed: %s", qUtf8Printable(refusal));
         m_failed = true;
         JSValueUnprotect(m_js->context, m_js->candidate);
         m_js->candidate = nullptr;
     }
     releaseWasm();
-    reportStart(m_failed ? failure : HarperChecker::Start::ready);
+    if (m_failed)
+        reportStart(failure, refusal);
+    else
+        reportStart(HarperChecker::Start::ready);
     scheduleDrain();
 }
 

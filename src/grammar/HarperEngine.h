@@ -17,7 +17,8 @@ namespace quillcraft {
 class HarperEngine final : public QObject {
 public:
     // Called once, on `replyContext`'s thread, when starting has ended either way.
-    using StartHandler = std::function<void(HarperChecker::Start)>;
+    // `reason` is the engine's own words for a refused start (never user text); empty otherwise.
+    using StartHandler = std::function<void(HarperChecker::Start, const QString& reason)>;
 
     HarperEngine(QString resources, QObject* replyContext, StartHandler onStarted);
     ~HarperEngine() override;
@@ -40,7 +41,7 @@ private:
     void settled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
     void setupSettled(bool fulfilled, const std::optional<QString>& reason,
         HarperChecker::Start failure = HarperChecker::Start::engineRefused);
-    void reportStart(HarperChecker::Start start);
+    void reportStart(HarperChecker::Start start, QString reason = {});
     void releaseWasm();
     void lintSettled(Settlement& settlement, bool fulfilled, const std::optional<QString>& json);
     void scheduleDrain();
