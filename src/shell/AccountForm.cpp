@@ -27,6 +27,7 @@ namespace {
 constexpr int formWidth = 380;
 constexpr int margin = 24;
 constexpr int calloutSize = 12;
+constexpr const char* secondaryProperty = "quillcraftSecondary";
 
 QString cssColor(const QColor& color)
 {
@@ -46,11 +47,21 @@ QLabel* heading(const QString& text, QWidget* parent)
     return label;
 }
 
-WrappedText* callout(const QString& text, QWidget* parent)
+// Text in the callout size; `secondary` ones are faded (restyled with the palette).
+WrappedText* callout(const QString& text, QWidget* parent, bool secondary = true)
 {
     auto* label = new WrappedText(text, 0, parent);
     label->setFont(Theme::geist(calloutSize));
+    label->setProperty(secondaryProperty, secondary);
     return label;
+}
+
+// A primary button that is off looks off: PrimaryButton itself paints the same fill either way.
+void showEnabled(PrimaryButton* button, bool enabled)
+{
+    button->setEnabled(enabled);
+    button->setTint(
+        enabled ? std::nullopt : std::optional<QColor>(Theme::withOpacity(Theme::primary(button->palette()), 0.3)));
 }
 
 PrimaryButton* wideButton(const QString& text, const char* name, QWidget* parent)
@@ -155,7 +166,7 @@ QWidget* AccountForm::buildSignedOut()
         layout->addWidget(field);
     }
 
-    m_error = callout(QString(), page);
+    m_error = callout(QString(), page, false);
     m_error->setObjectName(QStringLiteral("error"));
     m_error->setColor(Theme::error);
     layout->addWidget(m_error);
@@ -192,7 +203,7 @@ QWidget* AccountForm::buildSignedIn()
     auto* layout = column(page, 12);
     layout->addWidget(heading(QStringLiteral("You’re ready to rewrite."), page));
     // The other desktop's example editor has no counterpart here; any editor will do.
-    layout->addWidget(callout(QStringLiteral("Select a sentence in a text editor."), page));
+    layout->addWidget(callout(QStringLiteral("Select a sentence in a text editor."), page, false));
 
     auto* pressRow = new QHBoxLayout;
     pressRow->setSpacing(6);
@@ -233,18 +244,19 @@ QWidget* AccountForm::buildSignedIn()
     status->addStretch();
     who->addLayout(status);
     m_accountEmail = new WrappedText(QString(), 1, page);
+    m_accountEmail->setProperty(secondaryProperty, true);
     m_accountEmail->setObjectName(QStringLiteral("accountEmail"));
     m_accountEmail->setFont(Theme::geist(12));
     who->addWidget(m_accountEmail);
     row->addLayout(who, 1);
 
-    auto* manage = new QuietButton(QStringLiteral("Manage plan"), false, page);
+    auto* manage = new TextButton(QStringLiteral("Manage plan"), page);
     manage->setObjectName(QStringLiteral("managePlan"));
     connect(manage, &QAbstractButton::clicked, this, [this] {
         if (m_account)
             m_account->openWebPage(QStringLiteral("pricing"));
     });
-    auto* signOut = new QuietButton(QStringLiteral("Sign out"), false, page);
+    auto* signOut = new TextButton(QStringLiteral("Sign out"), page);
     signOut->setObjectName(QStringLiteral("signOut"));
     connect(signOut, &QAbstractButton::clicked, this, [this] {
         if (m_account)
@@ -265,7 +277,7 @@ void AccountForm::submit()
 
 void AccountForm::sync()
 {
-    if (!m_account)
+    if (!m_account || !m_signedIn)
         return;
     const bool signedIn = m_account->account().has_value();
     const bool working = m_account->working();
@@ -274,7 +286,7 @@ void AccountForm::sync()
     m_signedIn->setVisible(signedIn);
 
     m_continue->setVisible(!waiting);
-    m_continue->setEnabled(!working);
+    showEnabled(m_continue, !working);
     m_waiting->setVisible(waiting);
     m_email->setEnabled(!working);
     m_password->setEnabled(!working);
@@ -284,7 +296,7 @@ void AccountForm::sync()
     // The browser wait has its own progress; this one is for the email sign-in.
     const bool signingIn = working && !waiting;
     m_signIn->setText(signingIn ? QStringLiteral("Signing in…") : QStringLiteral("Sign in"));
-    m_signIn->setEnabled(!working && !m_email->text().isEmpty() && !m_password->text().isEmpty());
+    showEnabled(m_signIn, !working && !m_email->text().isEmpty() && !m_password->text().isEmpty());
     m_progress->setVisible(signingIn);
 
     const QString email = signedIn ? m_account->account()->email : QString();
@@ -310,8 +322,10 @@ void AccountForm::keyPressEvent(QKeyEvent* event)
 
 void AccountForm::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         styleFields();
+        sync();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -335,7 +349,7 @@ void AccountForm::styleFields()
             .arg(cssColor(Theme::withOpacity(Theme::primary(colors), 0.2)),
                 cssColor(Theme::withOpacity(Theme::primary(colors), 0.05)), cssColor(Theme::primary(colors))));
     for (auto* text : findChildren<WrappedText*>()) {
-        if (text != m_error && text != m_accountEmail)
+        if (text->property(secondaryProperty).toBool())
             text->setColor(Theme::secondary(colors));
     }
 }

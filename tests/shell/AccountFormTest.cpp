@@ -154,11 +154,11 @@ TEST_F(AccountFormTest, SignedInShowsTheAccountAndItsActions)
     child<PrimaryButton>("done")->click();
     EXPECT_EQ(m_done, 2);
 
-    child<QuietButton>("managePlan")->click();
+    child<QAbstractButton>("managePlan")->click();
     ASSERT_EQ(m_opened.size(), 1);
     EXPECT_EQ(m_opened.at(0).path(), u("/pricing"));
 
-    child<QuietButton>("signOut")->click();
+    child<QAbstractButton>("signOut")->click();
     ASSERT_TRUE(test::waitUntil([&] { return !m_store.account(); }));
     EXPECT_TRUE(shown(signIn()));
     EXPECT_EQ(m_server.requests().at(0).path, "/api/auth/sign-out");
