@@ -270,7 +270,8 @@ QWidget* AccountForm::buildSignedIn()
 
 void AccountForm::submit()
 {
-    if (!m_account || m_email->text().isEmpty() || m_password->text().isEmpty())
+    // Return reaches the form even while the button is off; one sign-in at a time.
+    if (!m_account || m_account->working() || m_email->text().isEmpty() || m_password->text().isEmpty())
         return;
     m_account->signIn(m_email->text(), m_password->text());
 }

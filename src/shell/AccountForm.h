@@ -30,7 +30,8 @@ public:
     AccountForm(AccountStore& account, std::function<void()> onDone, bool showsBrand = true, QWidget* parent = nullptr);
 
     bool showsBrand() const { return m_showsBrand; }
-    // The email sign-in, with the texts exactly as typed; nothing while either is empty.
+    // The email sign-in, with the texts exactly as typed; nothing while either
+    // is empty or a sign-in is running.
     void submit();
 
 protected:
