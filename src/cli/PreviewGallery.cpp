@@ -1,4 +1,5 @@
 #include "PreviewGallery.h"
+#include "AccountPreviews.h"
 #include "RewritePreviews.h"
 
 #include "service/QuillcraftClient.h"
@@ -226,6 +227,13 @@ const std::vector<Entry>& entries()
         { QStringLiteral("issues-1"), [] { return issues({ IssueSamples::typo() }); } },
         { QStringLiteral("issues-12"), [] { return issues(IssueSamples::many(12)); } },
         { QStringLiteral("issues-40"), [] { return issues(IssueSamples::many(40)); } },
+        { QStringLiteral("account"), AccountPreviews::guest },
+        { QStringLiteral("account-guest"), AccountPreviews::guest },
+        { QStringLiteral("account-working"), AccountPreviews::working },
+        { QStringLiteral("account-error"), AccountPreviews::failed },
+        { QStringLiteral("account-waiting"), AccountPreviews::waiting },
+        { QStringLiteral("account-signed-in"), AccountPreviews::signedIn },
+        { QStringLiteral("account-settings"), AccountPreviews::inSettings },
     });
     return table;
 }

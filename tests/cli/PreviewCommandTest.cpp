@@ -120,3 +120,22 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotDraw)
 }
 
 } // namespace
+
+TEST_F(PreviewCommandTest, DrawsTheAccountFormInEachState)
+{
+    for (const char* name :
+        { "account", "account-working", "account-error", "account-waiting", "account-signed-in", "account-settings" }) {
+        for (const char* suffix : { "-light", "-dark" }) {
+            SCOPED_TRACE(std::string(name) + suffix);
+            const QImage small = draw(QString::fromLatin1(name) + QString::fromLatin1(suffix), 1);
+            const QImage sharp = draw(QString::fromLatin1(name) + QString::fromLatin1(suffix), 2);
+            EXPECT_EQ(sharp.size(), small.size() * 2);
+        }
+    }
+    // The form fills its window in the appearance's colour.
+    EXPECT_GT(draw(QStringLiteral("account-light"), 1).pixelColor(4, 4).lightnessF(), 0.8);
+    EXPECT_LT(draw(QStringLiteral("account-dark"), 1).pixelColor(4, 4).lightnessF(), 0.25);
+    // Without the brand header the page is shorter.
+    EXPECT_LT(
+        draw(QStringLiteral("account-settings"), 1).height(), draw(QStringLiteral("account-signed-in"), 1).height());
+}
