@@ -20,7 +20,7 @@ using namespace quillcraft;
 namespace {
 
 const QString token = QStringLiteral("s3cretTOKENvalue");
-const QString link = QStringLiteral("quillcraft://connected?state=st4te&token=") + token;
+const QString signInLink = QStringLiteral("quillcraft://connected?state=st4te&token=") + token;
 
 class HandoffProgramTest : public testing::Test {
 protected:
@@ -62,17 +62,17 @@ TEST_F(HandoffProgramTest, HandsTheLinkToTheRunningInstanceAndExits)
     ASSERT_EQ(instance.start(HandoffMessage::bringForward()), SingleInstance::Outcome::Listening);
     QSignalSpy urls(&instance, &SingleInstance::urlReceived);
 
-    const test::ProgramRun run = handOff(link);
+    const test::ProgramRun run = handOff(signInLink);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_FALSE(run.out.contains(token));
     ASSERT_EQ(urls.size(), 1);
-    EXPECT_EQ(urls.first().first().toUrl().toString(QUrl::FullyEncoded), link);
+    EXPECT_EQ(urls.first().first().toUrl().toString(QUrl::FullyEncoded), signInLink);
 }
 
 TEST_F(HandoffProgramTest, WithNobodyToTakeItTheLinkIsAFailure)
 {
-    expectOneSentence(handOff(link), 1);
+    expectOneSentence(handOff(signInLink), 1);
 
     // What a crashed instance leaves behind neither hangs the hand-off nor
     // stops the next instance from starting.
@@ -82,7 +82,7 @@ TEST_F(HandoffProgramTest, WithNobodyToTakeItTheLinkIsAFailure)
     qstrncpy(address.sun_path, QFile::encodeName(m_socketPath).constData(), sizeof address.sun_path);
     ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     close(fd);
-    expectOneSentence(handOff(link), 1);
+    expectOneSentence(handOff(signInLink), 1);
     SingleInstance instance(m_socketPath);
     EXPECT_EQ(instance.start(HandoffMessage::bringForward()), SingleInstance::Outcome::Listening);
 }
@@ -91,7 +91,7 @@ TEST_F(HandoffProgramTest, AnInstanceThatNeverAnswersDoesNotHangTheHandOff)
 {
     QLocalServer mute;
     ASSERT_TRUE(mute.listen(m_socketPath));
-    expectOneSentence(handOff(link), 1);
+    expectOneSentence(handOff(signInLink), 1);
 }
 
 TEST_F(HandoffProgramTest, LinksNoSignInCanUseAreRefusedBeforeSending)
@@ -106,6 +106,6 @@ TEST_F(HandoffProgramTest, LinksNoSignInCanUseAreRefusedBeforeSending)
     EXPECT_TRUE(urls.isEmpty());
 
     const test::ProgramRun extra
-        = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), { link, QStringLiteral("more") }, m_options);
+        = test::runProgram(QStringLiteral(QUILLCRAFT_BINARY), { signInLink, QStringLiteral("more") }, m_options);
     expectOneSentence(extra, 2);
 }
