@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace quillcraft;
@@ -73,18 +71,6 @@ TEST_F(HandoffProgramTest, HandsTheLinkToTheRunningInstanceAndExits)
 TEST_F(HandoffProgramTest, WithNobodyToTakeItTheLinkIsAFailure)
 {
     expectOneSentence(handOff(signInLink), 1);
-
-    // What a crashed instance leaves behind neither hangs the hand-off nor
-    // stops the next instance from starting.
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    qstrncpy(address.sun_path, QFile::encodeName(m_socketPath).constData(), sizeof address.sun_path);
-    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    close(fd);
-    expectOneSentence(handOff(signInLink), 1);
-    SingleInstance instance(m_socketPath);
-    EXPECT_EQ(instance.start(HandoffMessage::bringForward()), SingleInstance::Outcome::Listening);
 }
 
 TEST_F(HandoffProgramTest, AnInstanceThatNeverAnswersDoesNotHangTheHandOff)
