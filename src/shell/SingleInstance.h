@@ -44,7 +44,8 @@ public:
 
     // Becomes the one instance, removing a socket left by a crashed one, or
     // hands `messageIfRunning` to the instance that answers. Blocks for at most
-    // the delivery time-out.
+    // twice the delivery time-out (waiting for a start racing this one, then
+    // for the answer).
     Outcome start(const QByteArray& messageIfRunning);
     bool isListening() const;
 
