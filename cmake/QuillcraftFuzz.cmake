@@ -20,5 +20,8 @@ add_library(quillcraft_fuzz_grammar STATIC
     src/grammar/Suggestion.cpp src/grammar/Suggestion.h
     src/grammar/TextIssue.cpp src/grammar/TextIssue.h)
 target_link_libraries(quillcraft_fuzz_grammar PUBLIC quillcraft_core)
+# The hand-off message reader alone: the rest of the shell is windows.
+add_library(quillcraft_fuzz_shell STATIC src/shell/HandoffMessage.cpp src/shell/HandoffMessage.h)
+target_link_libraries(quillcraft_fuzz_shell PUBLIC quillcraft_service)
 
 add_subdirectory(tests/fuzz)

@@ -4,6 +4,7 @@
 #include "assistant/WritingAssistant.h"
 #include "cli/CommandLine.h"
 #include "core/DevelopmentHooks.h"
+#include "core/Logging.h"
 #include "core/ResourceFolder.h"
 #include "core/SystemClock.h"
 #include "grammar/HarperChecker.h"
@@ -16,6 +17,8 @@
 #include "service/QuillcraftClient.h"
 #include "service/ServiceNetwork.h"
 #include "settings/AppPolicy.h"
+#include "shell/HandoffMessage.h"
+#include "shell/SingleInstance.h"
 #include "views/Theme.h"
 
 #include <QApplication>
@@ -23,6 +26,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <optional>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -72,7 +76,60 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
+// Becomes the one instance of this user's program, or asks the running one to
+// come forward. Returns an exit status when this process should stop here.
+std::optional<int> claimInstance(SingleInstance& instance)
+{
+    switch (instance.start(HandoffMessage::bringForward())) {
+    case SingleInstance::Outcome::Listening:
+        return std::nullopt;
+    case SingleInstance::Outcome::Delivered:
+        return CommandLine::printOut(QStringLiteral("Quillcraft is already running; it was asked to come forward.\n"))
+            ? CommandLine::exitOk
+            : 1;
+    case SingleInstance::Outcome::Refused:
+    case SingleInstance::Outcome::NoAnswer:
+        CommandLine::printError(QStringLiteral("Quillcraft is already running but does not answer."));
+        return 1;
+    case SingleInstance::Outcome::NotRunning:
+    case SingleInstance::Outcome::Failed:
+        break;
+    }
+    // A second copy is a nuisance, not a reason to refuse to run.
+    qCWarning(lcShell, "Running without the single-instance check.");
+    return std::nullopt;
+}
+
 } // namespace
+
+int handOff(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QByteArray message = HandoffMessage::openUrl(QString::fromLocal8Bit(argv[1]));
+    if (HandoffMessage::parse(message).kind != HandoffMessage::Kind::OpenUrl) {
+        CommandLine::printError(QStringLiteral("That link is not a Quillcraft sign-in link."));
+        return CommandLine::exitUsage;
+    }
+    const std::optional<QString> socketPath = SingleInstance::privateSocketPath();
+    switch (socketPath ? SingleInstance::deliver(*socketPath, message) : SingleInstance::Outcome::Failed) {
+    case SingleInstance::Outcome::Delivered:
+        return CommandLine::printOut(QStringLiteral("The sign-in link was handed to Quillcraft.\n"))
+            ? CommandLine::exitOk
+            : 1;
+    case SingleInstance::Outcome::Refused:
+        CommandLine::printError(QStringLiteral("Quillcraft turned the sign-in link down."));
+        return 1;
+    case SingleInstance::Outcome::NoAnswer:
+        CommandLine::printError(QStringLiteral("Quillcraft is running but did not take the sign-in link."));
+        return 1;
+    case SingleInstance::Outcome::Listening:
+    case SingleInstance::Outcome::NotRunning:
+    case SingleInstance::Outcome::Failed:
+        break;
+    }
+    CommandLine::printError(QStringLiteral("Quillcraft is not running, so there is no sign-in to finish."));
+    return 1;
+}
 
 int run(int argc, char** argv)
 {
@@ -90,6 +147,19 @@ int run(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quillcraft"));
     QApplication::setQuitOnLastWindowClosed(false);
     quitSignals.watch();
+
+    const std::optional<QString> socketPath = SingleInstance::privateSocketPath();
+    SingleInstance instance(socketPath.value_or(QString()));
+    if (!socketPath)
+        qCWarning(lcShell, "No private folder for the single-instance socket.");
+    else if (const std::optional<int> status = claimInstance(instance))
+        return *status;
+    QObject::connect(&instance, &SingleInstance::raiseRequested,
+        [] { qCInfo(lcShell, "Another start asked Quillcraft to come forward."); });
+    QObject::connect(&instance, &SingleInstance::urlReceived, [](const QUrl& url) {
+        qCInfo(lcShell) << "A sign-in link arrived:" << url.adjusted(QUrl::RemoveQuery).toString();
+    });
+
     Theme::registerFont();
 
     // Said once, at start-up: the program keeps serving X11 and XWayland applications.

@@ -7,4 +7,8 @@ namespace quillcraft::App {
 // the user quits. Returns the process's exit status.
 int run(int argc, char** argv);
 
+// `quillcraft quillcraft://connected?…`: hands the browser's sign-in link in
+// argv[1] to the running program. Returns the process's exit status.
+int handOff(int argc, char** argv);
+
 } // namespace quillcraft::App

@@ -23,6 +23,13 @@ int main(int argc, char** argv)
     if (std::strcmp(mode, "--help") == 0 || std::strcmp(mode, "-h") == 0) {
         return CommandLine::printOut(CommandLine::overview()) ? CommandLine::exitOk : 1;
     }
+    // The browser starts us with its sign-in link; the running instance takes it.
+    if (qstrnicmp(mode, "quillcraft:", 11) == 0) {
+        if (argc == 2)
+            return App::handOff(argc, argv);
+        CommandLine::printError(QStringLiteral("A sign-in link must be the only argument."));
+        return CommandLine::exitUsage;
+    }
     if (argc > 1) {
         CommandLine::printError(
             QStringLiteral("Unknown mode \"%1\"; see quillcraft --help.").arg(QString::fromLocal8Bit(mode)));
