@@ -291,12 +291,11 @@ QString AccountEndpoints::newConnectState()
     return QString::fromLatin1(bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }
 
-std::optional<QString> AccountEndpoints::connectToken(const QString& callback, const QString& state)
+std::optional<QString> AccountEndpoints::callbackState(const QString& callback)
 {
     // Checked on the raw text first: QUrl would fold the scheme's and host's case.
     const QString prefix = callbackScheme + QLatin1String("://") + callbackHost;
-    if (state.isEmpty() || callback.size() > maxCallbackLength || !callback.startsWith(prefix)
-        || !isPlainAscii(callback))
+    if (callback.size() > maxCallbackLength || !callback.startsWith(prefix) || !isPlainAscii(callback))
         return std::nullopt;
     const QString rest = callback.mid(prefix.size());
     if (!rest.isEmpty() && !rest.startsWith(QLatin1Char('?')) && !rest.startsWith(QLatin1Char('/')))
@@ -307,10 +306,20 @@ std::optional<QString> AccountEndpoints::connectToken(const QString& callback, c
         return std::nullopt;
     if (!url.path().isEmpty() && url.path() != QLatin1String("/"))
         return std::nullopt;
-    const QList<QPair<QString, QString>> items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-    if (firstItem(items, QLatin1String("state")) != state)
+    const std::optional<QString> state
+        = firstItem(QUrlQuery(url).queryItems(QUrl::FullyDecoded), QLatin1String("state"));
+    if (!state || state->isEmpty())
         return std::nullopt;
-    const std::optional<QString> token = firstItem(items, QLatin1String("token"));
+    return state;
+}
+
+std::optional<QString> AccountEndpoints::connectToken(const QString& callback, const QString& state)
+{
+    if (state.isEmpty() || callbackState(callback) != state)
+        return std::nullopt;
+    const QUrl url(callback, QUrl::StrictMode);
+    const std::optional<QString> token
+        = firstItem(QUrlQuery(url).queryItems(QUrl::FullyDecoded), QLatin1String("token"));
     if (!token || token->isEmpty())
         return std::nullopt;
     return token;

@@ -65,6 +65,9 @@ public:
     // The token in a callback URL of the form quillcraft://connected?state=S&token=T
     // whose state is exactly `state`; none for anything else.
     static std::optional<QString> connectToken(const QString& callback, const QString& state);
+    // The (non-empty) state of a URL that has the callback's exact form, with or without
+    // a token; none for anything else.
+    static std::optional<QString> callbackState(const QString& callback);
 
     static RewriteFailure signInRetry();
     static RewriteFailure signInRejected();

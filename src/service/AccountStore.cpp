@@ -27,21 +27,6 @@ QString trimSpacesAndTabs(const QString& text)
     return text.mid(from, to - from);
 }
 
-// The state a callback claims to answer; none when it is not a sign-in callback.
-std::optional<QString> claimedState(const QString& callback)
-{
-    if (callback.size() > AccountEndpoints::maxCallbackLength
-        || !callback.startsWith(AccountEndpoints::callbackScheme + QLatin1Char(':')))
-        return std::nullopt;
-    const QUrl url(callback, QUrl::StrictMode);
-    if (!url.isValid())
-        return std::nullopt;
-    const QUrlQuery query(url);
-    if (!query.hasQueryItem(QStringLiteral("state")))
-        return std::nullopt;
-    return query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
-}
-
 } // namespace
 
 QString AccountStore::unreachableMessage()
@@ -128,7 +113,7 @@ void AccountStore::signInWithGoogle()
 
 bool AccountStore::handleCallback(const QString& callback)
 {
-    const std::optional<QString> state = claimedState(callback);
+    const std::optional<QString> state = AccountEndpoints::callbackState(callback);
     const auto found = state ? std::find(m_webStates.begin(), m_webStates.end(), *state) : m_webStates.end();
     if (found == m_webStates.end()) {
         qCInfo(lcService) << "A sign-in callback that no open sign-in asked for was ignored.";

@@ -17,21 +17,6 @@ HandoffMessage refused()
     return { HandoffMessage::Kind::Refused, {} };
 }
 
-// The first "state" item of the link as the account code decodes it; empty when
-// there is none, which the token reader then refuses.
-QString ownState(const QString& link)
-{
-    const QUrl url(link, QUrl::StrictMode);
-    if (!url.isValid())
-        return {};
-    const QList<QPair<QString, QString>> items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-    for (const auto& [key, value] : items) {
-        if (key == QLatin1String("state"))
-            return value;
-    }
-    return {};
-}
-
 } // namespace
 
 QByteArray HandoffMessage::bringForward()
@@ -64,14 +49,17 @@ HandoffMessage HandoffMessage::parse(QByteArrayView received)
     const QString link = utf8.decode(line.sliced(openPrefix.size()));
     if (utf8.hasError() || link.contains(QChar(0)))
         return refused();
-    const QString state = ownState(link);
-    const std::optional<QString> token = AccountEndpoints::connectToken(link, state);
-    if (!token)
+    // A link without a token still goes through: it ends its sign-in as not finished
+    // at once, where the running program compares the state.
+    const std::optional<QString> state = AccountEndpoints::callbackState(link);
+    if (!state)
         return refused();
     // The receiver gets a QUrl; its text must read the same, or the sign-in
     // would later fail on a link that was accepted here.
     QUrl url(link, QUrl::StrictMode);
-    if (AccountEndpoints::connectToken(url.toString(QUrl::FullyEncoded), state) != token)
+    const QString reread = url.toString(QUrl::FullyEncoded);
+    if (AccountEndpoints::callbackState(reread) != state
+        || AccountEndpoints::connectToken(reread, *state) != AccountEndpoints::connectToken(link, *state))
         return refused();
     return { Kind::OpenUrl, std::move(url) };
 }

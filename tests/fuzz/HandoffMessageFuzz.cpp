@@ -1,13 +1,11 @@
 // What another start of the program sends the running one; any program of the
 // same user can connect and send anything. A link comes out only from one bounded
-// line that the account code would find a token in, and the received text is read
+// line that has the sign-in callback's exact form, and the received text is read
 // the same whole or cut anywhere before its end.
 #include "FuzzSupport.h"
 
 #include "service/AccountEndpoints.h"
 #include "shell/HandoffMessage.h"
-
-#include <QUrlQuery>
 
 using namespace quillcraft;
 using Kind = HandoffMessage::Kind;
@@ -47,15 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(!bytes.contains('\0'), "a link with a NUL was taken");
     const QString text = message.url.toString(QUrl::FullyEncoded);
     fuzz::check(text.startsWith(QLatin1String("quillcraft://connected")), "a link elsewhere was taken");
-    QString state;
-    for (const auto& [key, value] : QUrlQuery(message.url).queryItems(QUrl::FullyDecoded)) {
-        if (key == QLatin1String("state")) {
-            state = value;
-            break;
-        }
-    }
-    const std::optional<QString> token = AccountEndpoints::connectToken(text, state);
-    fuzz::check(token && !token->isEmpty(), "a taken link gives the account code no token");
+    const std::optional<QString> state = AccountEndpoints::callbackState(text);
+    fuzz::check(state && !state->isEmpty(), "a taken link is no sign-in callback");
+    fuzz::check(AccountEndpoints::connectToken(text, *state).value_or(QStringLiteral("x")) != QString(),
+        "a taken link gives the account code an empty token");
     // The sender's own encoding of the taken link is taken again.
     const QByteArray resent = HandoffMessage::openUrl(text);
     if (resent.size() <= HandoffMessage::maxSize)

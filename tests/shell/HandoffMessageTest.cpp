@@ -71,6 +71,16 @@ TEST(HandoffMessage, SizeIsCappedEvenWithoutALineFeed)
     EXPECT_EQ(kindOf(endless), Kind::Refused);
 }
 
+TEST(HandoffMessage, ACallbackWithoutATokenStillReachesItsSignIn)
+{
+    // The browser gave up: the waiting sign-in should say so at once, not after ten minutes.
+    for (const char* link : { "quillcraft://connected?state=s", "quillcraft://connected?state=s&token=" }) {
+        const HandoffMessage message = HandoffMessage::parse(openLine(link));
+        EXPECT_EQ(message.kind, Kind::OpenUrl) << link;
+        EXPECT_EQ(AccountEndpoints::callbackState(message.url.toString(QUrl::FullyEncoded)), QStringLiteral("s"));
+    }
+}
+
 TEST(HandoffMessage, RefusesLinksNoSignInCanUse)
 {
     const char* links[] = {
@@ -83,8 +93,6 @@ TEST(HandoffMessage, RefusesLinksNoSignInCanUse)
         "quillcraft://user@connected?state=s&token=t",
         "quillcraft://connected/path?state=s&token=t",
         "quillcraft://connected?state=s&token=t#fragment",
-        "quillcraft://connected?state=s&token=",
-        "quillcraft://connected?state=s",
         "quillcraft://connected?token=t",
         "quillcraft://connected?state&token=t",
         "quillcraft://connected?state=s&token=t u",
