@@ -18,6 +18,8 @@ namespace {
 // Bounds on one walk, far above the 4-8 nodes a focused field usually costs.
 constexpr int maxNodes = 400;
 constexpr int maxDepth = 40;
+// A container that manages its descendants is searched only up to this many children.
+constexpr int maxManagedChildren = 100;
 
 Ref<AtspiAccessible> childAt(AtspiAccessible* parent, int index)
 {
@@ -36,14 +38,17 @@ struct AtspiAccessibility::Impl {
 
     // The focused element of one process: what its events said, else a walk
     // (bounded, and not repeated while nothing changes). Never our own process.
+    // A reported element without text (a status-bar item that also claims
+    // focus) is kept only when no walk finds one with text.
     ElementRef focusedInProcess(qint64 pid)
     {
         if (pid == ownPid)
             return nullptr;
-        if (Ref<AtspiAccessible> tracked { tracker->focusedIn(pid, ownPid) })
+        Ref<AtspiAccessible> tracked { tracker->focusedIn(pid, ownPid) };
+        if (tracked && hasText(tracked.get()))
             return AtspiElement::wrap(tracked.get());
         if (!tracker->mayWalk(pid))
-            return nullptr;
+            return AtspiElement::wrap(tracked.get());
         Ref<AtspiAccessible> found;
         // Copied: a registry event during the walk may renew the list.
         const std::vector<AtspiFocusTracker::Application> applications = tracker->applications();
@@ -52,11 +57,16 @@ struct AtspiAccessibility::Impl {
             if (application.pid == pid && (found = focusedInApplication(application.accessible.get())))
                 break;
         }
-        tracker->walked(pid, found.get());
-        return AtspiElement::wrap(found.get());
+        tracker->walked(pid, found.get(), found && hasText(found.get()));
+        return AtspiElement::wrap(found ? found.get() : tracked.get());
     }
 
-    // One call where the toolkit can search itself (GTK); Qt 6.4 cannot.
+    static bool hasText(AtspiAccessible* accessible)
+    {
+        return Ref<AtspiText>(atspi_accessible_get_text_iface(accessible)) != nullptr;
+    }
+
+    // One call where the toolkit can search itself (GTK 3); others cannot.
     static std::optional<Ref<AtspiAccessible>> collectionMatch(AtspiAccessible* window)
     {
         Ref<AtspiCollection> collection(atspi_accessible_get_collection_iface(window));
@@ -82,46 +92,76 @@ struct AtspiAccessibility::Impl {
         return found;
     }
 
-    Ref<AtspiAccessible> focusedIn(AtspiAccessible* node, int depth, int& budget) const
+    struct Walk {
+        int budget = maxNodes;
+        // The deepest focused element with text so far, and the first focused one without.
+        Ref<AtspiAccessible> text;
+        int textDepth = -1;
+        Ref<AtspiAccessible> other;
+        // An editable focused text ends the walk: nothing else is the field.
+        bool done = false;
+    };
+
+    // A first pass enters only children that SHOWING says are on screen; a
+    // second one, when that found no text, enters the rest too, because GTK 4
+    // marks only its windows SHOWING. Containers that manage their descendants
+    // are entered only when small: a document's visible paragraphs
+    // (LibreOffice), not a table's thousands of rows.
+    void walk(AtspiAccessible* node, int depth, bool showingOnly, Walk& search) const
     {
-        if (--budget < 0 || depth > maxDepth)
-            return {};
+        if (search.done || --search.budget < 0 || depth > maxDepth)
+            return;
         Ref<AtspiStateSet> states(atspi_accessible_get_state_set(node));
         if (!states)
-            return {};
-        if (atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED))
-            return Ref<AtspiAccessible>(static_cast<AtspiAccessible*>(g_object_ref(node)));
-        // Lists and tables with thousands of rows: their rows are not text fields.
-        if (atspi_state_set_contains(states.get(), ATSPI_STATE_MANAGES_DESCENDANTS))
-            return {};
-        const int count = atspi_accessible_get_child_count(node, nullptr);
-        for (int i = 0; i < count; ++i) {
-            Ref<AtspiAccessible> child = childAt(node, i);
-            if (!child || hasState(child.get(), ATSPI_STATE_SHOWING) != true)
-                continue;
-            if (Ref<AtspiAccessible> found = focusedIn(child.get(), depth + 1, budget))
-                return found;
+            return;
+        if (atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED)) {
+            if (!hasText(node)) {
+                if (!search.other)
+                    search.other = retained(node);
+            } else if (depth > search.textDepth) {
+                search.text = retained(node);
+                search.textDepth = depth;
+                if (atspi_state_set_contains(states.get(), ATSPI_STATE_EDITABLE))
+                    search.done = true;
+            }
         }
-        return {};
+        const int count = atspi_accessible_get_child_count(node, nullptr);
+        if (atspi_state_set_contains(states.get(), ATSPI_STATE_MANAGES_DESCENDANTS) && count > maxManagedChildren)
+            return;
+        for (int i = 0; i < count && !search.done; ++i) {
+            Ref<AtspiAccessible> child = childAt(node, i);
+            if (child && (!showingOnly || hasState(child.get(), ATSPI_STATE_SHOWING) == true))
+                walk(child.get(), depth + 1, showingOnly, search);
+        }
+    }
+
+    static Ref<AtspiAccessible> retained(AtspiAccessible* accessible)
+    {
+        return Ref<AtspiAccessible>(static_cast<AtspiAccessible*>(g_object_ref(accessible)));
     }
 
     Ref<AtspiAccessible> focusedInApplication(AtspiAccessible* app) const
     {
+        Ref<AtspiAccessible> other;
         const int count = atspi_accessible_get_child_count(app, nullptr);
         for (int i = 0; i < count; ++i) {
             Ref<AtspiAccessible> window = childAt(app, i);
             if (!window || hasState(window.get(), ATSPI_STATE_ACTIVE) != true)
                 continue;
-            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get())) {
-                if (*match)
-                    return std::move(*match);
-                continue;
+            // Collections do not look inside containers that manage their descendants.
+            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get());
+                match && *match && hasText(match->get()))
+                return std::move(*match);
+            for (const bool showingOnly : { true, false }) {
+                Walk search;
+                walk(window.get(), 0, showingOnly, search);
+                if (search.text)
+                    return std::move(search.text);
+                if (!other)
+                    other = std::move(search.other);
             }
-            int budget = maxNodes;
-            if (Ref<AtspiAccessible> found = focusedIn(window.get(), 0, budget))
-                return found;
         }
-        return {};
+        return other;
     }
 };
 
