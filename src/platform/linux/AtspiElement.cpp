@@ -1,6 +1,7 @@
 #include "AtspiElement.h"
 
 #include "platform/AX.h"
+#include "platform/ReportedText.h"
 #include "platform/linux/AtspiScaling.h"
 #include "platform/linux/AtspiSupport.h"
 
@@ -186,7 +187,9 @@ std::optional<AtspiElement::Text> AtspiElement::readText() const
     QString text = takeString(atspi_text_get_text(iface.get(), 0, -1, error.out()));
     if (error)
         return std::nullopt;
-    return Text { std::move(text), count };
+    // Gecko's padding counts in its offsets but is no part of the text; without
+    // it the count tells the unit as for any other toolkit.
+    return Text { ReportedText::withoutPadding(text), count };
 }
 
 OffsetUnit AtspiElement::unitFor(const Text& text) const
@@ -219,6 +222,12 @@ std::optional<TextRange> AtspiElement::selection() const
             return std::nullopt;
         start = std::min(range->start_offset, range->end_offset);
         end = std::max(range->start_offset, range->end_offset);
+        // The caret is the end the user moves; a selection that misses it was miscounted.
+        const gint caret = atspi_text_get_caret_offset(iface.get(), nullptr);
+        const ReportedText::Span aligned
+            = ReportedText::alignedWithCaret({ start, end }, caret, ReportedText::surrogatePairs(text->text));
+        start = static_cast<gint>(aligned.start);
+        end = static_cast<gint>(aligned.end);
     } else {
         start = end = atspi_text_get_caret_offset(iface.get(), error.out());
         if (error || start < 0)
