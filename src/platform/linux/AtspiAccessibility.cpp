@@ -1,6 +1,7 @@
 #include "AtspiAccessibility.h"
 
 #include "core/Logging.h"
+#include "platform/FocusSearch.h"
 #include "platform/linux/AtspiElement.h"
 #include "platform/linux/AtspiFocusTracker.h"
 #include "platform/linux/AtspiSupport.h"
@@ -15,16 +16,46 @@ using namespace atspi;
 
 namespace {
 
-// Bounds on one walk, far above the 4-8 nodes a focused field usually costs.
-constexpr int maxNodes = 400;
-constexpr int maxDepth = 40;
-// A container that manages its descendants is searched only up to this many children.
-constexpr int maxManagedChildren = 100;
-
 Ref<AtspiAccessible> childAt(AtspiAccessible* parent, int index)
 {
     return Ref<AtspiAccessible>(atspi_accessible_get_child_at_index(parent, index, nullptr));
 }
+
+bool hasTextInterface(AtspiAccessible* accessible)
+{
+    return Ref<AtspiText>(atspi_accessible_get_text_iface(accessible)) != nullptr;
+}
+
+// An accessible as the focus search walks it.
+class AtspiFocusNode final : public FocusNode {
+public:
+    explicit AtspiFocusNode(Ref<AtspiAccessible> accessible)
+        : m_accessible(std::move(accessible))
+    {
+    }
+
+    std::optional<States> states() const override
+    {
+        Ref<AtspiStateSet> set(atspi_accessible_get_state_set(m_accessible.get()));
+        if (!set)
+            return std::nullopt;
+        const auto has = [&set](AtspiStateType state) { return atspi_state_set_contains(set.get(), state) != FALSE; };
+        return States { has(ATSPI_STATE_FOCUSED), has(ATSPI_STATE_SHOWING), has(ATSPI_STATE_EDITABLE),
+            has(ATSPI_STATE_MANAGES_DESCENDANTS) };
+    }
+    bool hasText() const override { return hasTextInterface(m_accessible.get()); }
+    int childCount() const override { return atspi_accessible_get_child_count(m_accessible.get(), nullptr); }
+    std::unique_ptr<FocusNode> child(int index) const override
+    {
+        Ref<AtspiAccessible> found = childAt(m_accessible.get(), index);
+        return found ? std::make_unique<AtspiFocusNode>(std::move(found)) : nullptr;
+    }
+
+    Ref<AtspiAccessible> take() { return std::move(m_accessible); }
+
+private:
+    Ref<AtspiAccessible> m_accessible;
+};
 
 } // namespace
 
@@ -61,10 +92,7 @@ struct AtspiAccessibility::Impl {
         return AtspiElement::wrap(found ? found.get() : tracked.get());
     }
 
-    static bool hasText(AtspiAccessible* accessible)
-    {
-        return Ref<AtspiText>(atspi_accessible_get_text_iface(accessible)) != nullptr;
-    }
+    static bool hasText(AtspiAccessible* accessible) { return hasTextInterface(accessible); }
 
     // One call where the toolkit can search itself (GTK 3); others cannot.
     static std::optional<Ref<AtspiAccessible>> collectionMatch(AtspiAccessible* window)
@@ -92,54 +120,6 @@ struct AtspiAccessibility::Impl {
         return found;
     }
 
-    struct Walk {
-        int budget = maxNodes;
-        // The deepest focused element with text so far, and the first focused one without.
-        Ref<AtspiAccessible> text;
-        int textDepth = -1;
-        Ref<AtspiAccessible> other;
-        // An editable focused text ends the walk: nothing else is the field.
-        bool done = false;
-    };
-
-    // A first pass enters only children that SHOWING says are on screen; a
-    // second one, when that found no text, enters the rest too, because GTK 4
-    // marks only its windows SHOWING. Containers that manage their descendants
-    // are entered only when small: a document's visible paragraphs
-    // (LibreOffice), not a table's thousands of rows.
-    void walk(AtspiAccessible* node, int depth, bool showingOnly, Walk& search) const
-    {
-        if (search.done || --search.budget < 0 || depth > maxDepth)
-            return;
-        Ref<AtspiStateSet> states(atspi_accessible_get_state_set(node));
-        if (!states)
-            return;
-        if (atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED)) {
-            if (!hasText(node)) {
-                if (!search.other)
-                    search.other = retained(node);
-            } else if (depth > search.textDepth) {
-                search.text = retained(node);
-                search.textDepth = depth;
-                if (atspi_state_set_contains(states.get(), ATSPI_STATE_EDITABLE))
-                    search.done = true;
-            }
-        }
-        const int count = atspi_accessible_get_child_count(node, nullptr);
-        if (atspi_state_set_contains(states.get(), ATSPI_STATE_MANAGES_DESCENDANTS) && count > maxManagedChildren)
-            return;
-        for (int i = 0; i < count && !search.done; ++i) {
-            Ref<AtspiAccessible> child = childAt(node, i);
-            if (child && (!showingOnly || hasState(child.get(), ATSPI_STATE_SHOWING) == true))
-                walk(child.get(), depth + 1, showingOnly, search);
-        }
-    }
-
-    static Ref<AtspiAccessible> retained(AtspiAccessible* accessible)
-    {
-        return Ref<AtspiAccessible>(static_cast<AtspiAccessible*>(g_object_ref(accessible)));
-    }
-
     Ref<AtspiAccessible> focusedInApplication(AtspiAccessible* app) const
     {
         Ref<AtspiAccessible> other;
@@ -152,14 +132,15 @@ struct AtspiAccessibility::Impl {
             if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get());
                 match && *match && hasText(match->get()))
                 return std::move(*match);
-            for (const bool showingOnly : { true, false }) {
-                Walk search;
-                walk(window.get(), 0, showingOnly, search);
-                if (search.text)
-                    return std::move(search.text);
-                if (!other)
-                    other = std::move(search.other);
-            }
+            const std::shared_ptr<FocusNode> found
+                = FocusSearch().find(std::make_shared<AtspiFocusNode>(std::move(window)));
+            if (!found)
+                continue;
+            auto& node = static_cast<AtspiFocusNode&>(*found);
+            if (node.hasText())
+                return node.take();
+            if (!other)
+                other = node.take();
         }
         return other;
     }
