@@ -319,12 +319,32 @@ std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
     const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range.location, text->text, unit));
     const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
     Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
-    CallError error;
-    const Owned<AtspiRect> rect(
-        atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
-    if (error || !rect)
+    if (!m_noRangeExtents) {
+        CallError error;
+        const Owned<AtspiRect> rect(
+            atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
+        if (!error && rect)
+            return AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+        // GTK 4.8 has no range extents at all; its characters still answer.
+        m_noRangeExtents = error.code() == AXError::notImplemented || error.code() == AXError::failure;
+    }
+    const std::optional<QRectF> first = characterBounds(iface.get(), start);
+    const std::optional<QRectF> last = end > start + 1 ? characterBounds(iface.get(), end - 1) : first;
+    if (!first || !last)
         return std::nullopt;
-    return AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+    return AtspiScaling::toProgram(m_accessible, first->united(*last));
+}
+
+// GTK 4 answers character extents only relative to its window, which is how it reports everything.
+std::optional<QRectF> AtspiElement::characterBounds(AtspiText* iface, gint offset) const
+{
+    const AtspiCoordType type
+        = AtspiScaling::isWindowRelative(m_accessible) ? ATSPI_COORD_TYPE_WINDOW : ATSPI_COORD_TYPE_SCREEN;
+    CallError error;
+    const Owned<AtspiRect> rect(atspi_text_get_character_extents(iface, offset, type, error.out()));
+    if (error || !rect || (rect->width <= 0 && rect->height <= 0))
+        return std::nullopt;
+    return QRectF(rect->x, rect->y, rect->width, rect->height);
 }
 
 bool AtspiElement::isQtElement() const

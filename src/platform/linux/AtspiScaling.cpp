@@ -44,6 +44,11 @@ QRectF AtspiScaling::toProgram(AtspiAccessible* accessible, const QRectF& rect)
     return DisplayScale::convert(onScreen, geometry.scale, ownScale());
 }
 
+bool AtspiScaling::isWindowRelative(AtspiAccessible* accessible)
+{
+    return g_installed && g_installed->geometryOf(accessible).windowRelative;
+}
+
 qreal AtspiScaling::ownScale()
 {
     const QScreen* screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;

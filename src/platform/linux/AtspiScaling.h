@@ -36,6 +36,9 @@ public:
     // The accessible's screen extents as its application reports them (its own pixels).
     static std::optional<QRectF> screenExtents(AtspiAccessible* accessible);
 
+    // Whether the accessible's application reports positions relative to its window.
+    static bool isWindowRelative(AtspiAccessible* accessible);
+
     // Device pixels per logical pixel of this program (QT_SCALE_FACTOR, Xft.dpi).
     static qreal ownScale();
     // Device pixels per pixel the application reports in; 1 when it cannot be told.
