@@ -222,12 +222,16 @@ std::optional<TextRange> AtspiElement::selection() const
             return std::nullopt;
         start = std::min(range->start_offset, range->end_offset);
         end = std::max(range->start_offset, range->end_offset);
-        // The caret is the end the user moves; a selection that misses it was miscounted.
-        const gint caret = atspi_text_get_caret_offset(iface.get(), nullptr);
-        const ReportedText::Span aligned
-            = ReportedText::alignedWithCaret({ start, end }, caret, ReportedText::surrogatePairs(text->text));
-        start = static_cast<gint>(aligned.start);
-        end = static_cast<gint>(aligned.end);
+        // Where offsets count code points, a selection that misses the caret was
+        // miscounted around an emoji (Chromium). KWrite, counting UTF-16, leaves its
+        // caret where it was when the selection is set for it: its selection stands.
+        if (unit == OffsetUnit::codePoint) {
+            const gint caret = atspi_text_get_caret_offset(iface.get(), nullptr);
+            const ReportedText::Span aligned
+                = ReportedText::alignedWithCaret({ start, end }, caret, ReportedText::surrogatePairs(text->text));
+            start = static_cast<gint>(aligned.start);
+            end = static_cast<gint>(aligned.end);
+        }
     } else {
         start = end = atspi_text_get_caret_offset(iface.get(), error.out());
         if (error || start < 0)
