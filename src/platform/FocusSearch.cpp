@@ -21,7 +21,6 @@ std::shared_ptr<FocusNode> FocusSearch::find(const std::shared_ptr<FocusNode>& w
 {
     if (!window)
         return nullptr;
-    std::shared_ptr<FocusNode> other;
     for (const bool showingOnly : { true, false }) {
         Pass pass;
         pass.showingOnly = showingOnly;
@@ -29,10 +28,11 @@ std::shared_ptr<FocusNode> FocusSearch::find(const std::shared_ptr<FocusNode>& w
         walk(window, 0, pass);
         if (pass.text)
             return std::move(pass.text);
-        if (!other)
-            other = std::move(pass.other);
+        // SHOWING evidently works here: the hidden rest is not worth its cost.
+        if (pass.other)
+            return std::move(pass.other);
     }
-    return other;
+    return nullptr;
 }
 
 void FocusSearch::walk(const std::shared_ptr<FocusNode>& node, int depth, Pass& pass) const

@@ -36,7 +36,7 @@ protected:
 //   status-bar items FOCUSED beside the editor); an editable one ends the search;
 //   without any, the first focused element is the answer;
 // - a first pass enters only children marked SHOWING, a second one, when that
-//   found no text, the others too (GTK 4 marks only its windows SHOWING);
+//   found nothing focused, the others too (GTK 4 marks only its windows SHOWING);
 // - a container that manages its descendants is entered only when it has at most
 //   `maxManagedChildren` (a document's visible paragraphs in LibreOffice, not a
 //   table's thousands of rows).

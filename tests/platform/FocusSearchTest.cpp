@@ -106,6 +106,12 @@ TEST(FocusSearchTest, ChildrenNotMarkedShowingAreSearchedOnlyWhenTheShowingOnesH
               { node(QStringLiteral("stale"), { true, false, true, false }, {}, true) }),
             node(QStringLiteral("shown page"), shown, { node(QStringLiteral("field"), focusedText, {}, true) }) });
     EXPECT_EQ(found(pages), QStringLiteral("field"));
+    // Where SHOWING works (a focused button on screen), the hidden rest is not walked.
+    const auto offscreen = node(QStringLiteral("offscreen"), hidden);
+    const auto button = node(QStringLiteral("window"), shown,
+        { node(QStringLiteral("button"), focusedItem), node(QStringLiteral("tab"), hidden, { offscreen }) });
+    EXPECT_EQ(found(button), QStringLiteral("button"));
+    EXPECT_EQ(offscreen->reads, 0);
 }
 
 TEST(FocusSearchTest, OnlySmallDescendantManagingContainersAreEntered)

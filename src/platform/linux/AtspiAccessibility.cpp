@@ -128,9 +128,9 @@ struct AtspiAccessibility::Impl {
             Ref<AtspiAccessible> window = childAt(app, i);
             if (!window || hasState(window.get(), ATSPI_STATE_ACTIVE) != true)
                 continue;
-            // Collections do not look inside containers that manage their descendants.
-            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get());
-                match && *match && hasText(match->get()))
+            // A toolkit that searches itself is believed; one that finds nothing
+            // may still hold focus where it does not look (GTK 4, or a slow LibreOffice).
+            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get()); match && *match)
                 return std::move(*match);
             const std::shared_ptr<FocusNode> found
                 = FocusSearch().find(std::make_shared<AtspiFocusNode>(std::move(window)));
