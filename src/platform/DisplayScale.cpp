@@ -1,5 +1,6 @@
 #include "DisplayScale.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillcraft::DisplayScale {
@@ -22,6 +23,25 @@ bool near(qreal deviceValue, qreal reportedValue, qreal scale)
 }
 
 } // namespace
+
+std::optional<RelativeFit> fitWindowRelative(const QRectF& reported, const QRectF& device)
+{
+    if (std::abs(reported.x()) > 1 || std::abs(reported.y()) > 1 || reported.width() <= 0 || reported.height() <= 0)
+        return std::nullopt;
+    // The scale that leaves the smallest margin.
+    std::optional<RelativeFit> best;
+    for (qreal scale = step; scale <= largest; scale += step) {
+        const qreal extraWidth = device.width() - reported.width() * scale;
+        const qreal extraHeight = device.height() - reported.height() * scale;
+        if (extraWidth < -slack(scale) || extraHeight < -slack(scale) || extraWidth > 2 * maxMargin
+            || extraHeight > 2 * maxMargin || std::abs(extraWidth - extraHeight) > slack(scale))
+            continue;
+        const QPointF inset(std::max<qreal>(0, extraWidth / 2), std::max<qreal>(0, extraHeight / 2));
+        if (!best || inset.x() < best->inset.x())
+            best = RelativeFit { scale, inset };
+    }
+    return best;
+}
 
 std::optional<qreal> fit(const QRectF& reported, const QList<QRectF>& device)
 {

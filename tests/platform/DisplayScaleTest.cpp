@@ -42,3 +42,23 @@ TEST(DisplayScaleTest, ConvertsFromTheApplicationsPixelsToOurs)
     EXPECT_EQ(DisplayScale::convert(rect, 2, 2), rect);
     EXPECT_EQ(DisplayScale::convert(rect, 1.5, 1.5), rect);
 }
+
+// GTK 4.8 on X11 reports its window at (0, 0) wherever it is: only the size can
+// match, and its window keeps an even margin of 5 device pixels it does not report.
+TEST(DisplayScaleTest, WindowRelativeReportsMatchBySizeWithAnEvenMargin)
+{
+    const QRectF client(290, 252, 700, 520);
+    const auto fit = DisplayScale::fitWindowRelative({ 0, 0, 690, 510 }, client);
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(fit->scale, 1.0);
+    EXPECT_EQ(fit->inset, QPointF(5, 5));
+    EXPECT_EQ(DisplayScale::fitWindowRelative({ 0, 0, 700, 520 }, client)->inset, QPointF(0, 0));
+    EXPECT_EQ(DisplayScale::fitWindowRelative({ 0, 0, 345, 255 }, client)->scale, 2.0);
+    // A report that does not start at the origin is in screen coordinates.
+    EXPECT_EQ(DisplayScale::fitWindowRelative({ 290, 252, 690, 510 }, client), std::nullopt);
+    // Uneven, or more than a border's worth: another window.
+    EXPECT_EQ(DisplayScale::fitWindowRelative({ 0, 0, 400, 510 }, client), std::nullopt);
+    EXPECT_EQ(DisplayScale::fitWindowRelative({ 0, 0, 600, 420 }, client), std::nullopt);
+    // A window that really is at the origin is no relative one.
+    EXPECT_EQ(DisplayScale::fit({ 0, 0, 690, 510 }, { { 0, 0, 690, 510 } }), 1.0);
+}

@@ -1,6 +1,7 @@
 #include "AtspiAccessibility.h"
 
 #include "core/Logging.h"
+#include "platform/FocusSearch.h"
 #include "platform/linux/AtspiElement.h"
 #include "platform/linux/AtspiFocusTracker.h"
 #include "platform/linux/AtspiSupport.h"
@@ -15,14 +16,46 @@ using namespace atspi;
 
 namespace {
 
-// Bounds on one walk, far above the 4-8 nodes a focused field usually costs.
-constexpr int maxNodes = 400;
-constexpr int maxDepth = 40;
-
 Ref<AtspiAccessible> childAt(AtspiAccessible* parent, int index)
 {
     return Ref<AtspiAccessible>(atspi_accessible_get_child_at_index(parent, index, nullptr));
 }
+
+bool hasTextInterface(AtspiAccessible* accessible)
+{
+    return Ref<AtspiText>(atspi_accessible_get_text_iface(accessible)) != nullptr;
+}
+
+// An accessible as the focus search walks it.
+class AtspiFocusNode final : public FocusNode {
+public:
+    explicit AtspiFocusNode(Ref<AtspiAccessible> accessible)
+        : m_accessible(std::move(accessible))
+    {
+    }
+
+    std::optional<States> states() const override
+    {
+        Ref<AtspiStateSet> set(atspi_accessible_get_state_set(m_accessible.get()));
+        if (!set)
+            return std::nullopt;
+        const auto has = [&set](AtspiStateType state) { return atspi_state_set_contains(set.get(), state) != FALSE; };
+        return States { has(ATSPI_STATE_FOCUSED), has(ATSPI_STATE_SHOWING), has(ATSPI_STATE_EDITABLE),
+            has(ATSPI_STATE_MANAGES_DESCENDANTS) };
+    }
+    bool hasText() const override { return hasTextInterface(m_accessible.get()); }
+    int childCount() const override { return atspi_accessible_get_child_count(m_accessible.get(), nullptr); }
+    std::unique_ptr<FocusNode> child(int index) const override
+    {
+        Ref<AtspiAccessible> found = childAt(m_accessible.get(), index);
+        return found ? std::make_unique<AtspiFocusNode>(std::move(found)) : nullptr;
+    }
+
+    Ref<AtspiAccessible> take() { return std::move(m_accessible); }
+
+private:
+    Ref<AtspiAccessible> m_accessible;
+};
 
 } // namespace
 
@@ -36,14 +69,17 @@ struct AtspiAccessibility::Impl {
 
     // The focused element of one process: what its events said, else a walk
     // (bounded, and not repeated while nothing changes). Never our own process.
+    // A reported element without text (a status-bar item that also claims
+    // focus) is kept only when no walk finds one with text.
     ElementRef focusedInProcess(qint64 pid)
     {
         if (pid == ownPid)
             return nullptr;
-        if (Ref<AtspiAccessible> tracked { tracker->focusedIn(pid, ownPid) })
+        Ref<AtspiAccessible> tracked { tracker->focusedIn(pid, ownPid) };
+        if (tracked && hasText(tracked.get()))
             return AtspiElement::wrap(tracked.get());
         if (!tracker->mayWalk(pid))
-            return nullptr;
+            return AtspiElement::wrap(tracked.get());
         Ref<AtspiAccessible> found;
         // Copied: a registry event during the walk may renew the list.
         const std::vector<AtspiFocusTracker::Application> applications = tracker->applications();
@@ -52,11 +88,13 @@ struct AtspiAccessibility::Impl {
             if (application.pid == pid && (found = focusedInApplication(application.accessible.get())))
                 break;
         }
-        tracker->walked(pid, found.get());
-        return AtspiElement::wrap(found.get());
+        tracker->walked(pid, found.get(), found && hasText(found.get()));
+        return AtspiElement::wrap(found ? found.get() : tracked.get());
     }
 
-    // One call where the toolkit can search itself (GTK); Qt 6.4 cannot.
+    static bool hasText(AtspiAccessible* accessible) { return hasTextInterface(accessible); }
+
+    // One call where the toolkit can search itself (GTK 3); others cannot.
     static std::optional<Ref<AtspiAccessible>> collectionMatch(AtspiAccessible* window)
     {
         Ref<AtspiCollection> collection(atspi_accessible_get_collection_iface(window));
@@ -82,46 +120,29 @@ struct AtspiAccessibility::Impl {
         return found;
     }
 
-    Ref<AtspiAccessible> focusedIn(AtspiAccessible* node, int depth, int& budget) const
-    {
-        if (--budget < 0 || depth > maxDepth)
-            return {};
-        Ref<AtspiStateSet> states(atspi_accessible_get_state_set(node));
-        if (!states)
-            return {};
-        if (atspi_state_set_contains(states.get(), ATSPI_STATE_FOCUSED))
-            return Ref<AtspiAccessible>(static_cast<AtspiAccessible*>(g_object_ref(node)));
-        // Lists and tables with thousands of rows: their rows are not text fields.
-        if (atspi_state_set_contains(states.get(), ATSPI_STATE_MANAGES_DESCENDANTS))
-            return {};
-        const int count = atspi_accessible_get_child_count(node, nullptr);
-        for (int i = 0; i < count; ++i) {
-            Ref<AtspiAccessible> child = childAt(node, i);
-            if (!child || hasState(child.get(), ATSPI_STATE_SHOWING) != true)
-                continue;
-            if (Ref<AtspiAccessible> found = focusedIn(child.get(), depth + 1, budget))
-                return found;
-        }
-        return {};
-    }
-
     Ref<AtspiAccessible> focusedInApplication(AtspiAccessible* app) const
     {
+        Ref<AtspiAccessible> other;
         const int count = atspi_accessible_get_child_count(app, nullptr);
         for (int i = 0; i < count; ++i) {
             Ref<AtspiAccessible> window = childAt(app, i);
             if (!window || hasState(window.get(), ATSPI_STATE_ACTIVE) != true)
                 continue;
-            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get())) {
-                if (*match)
-                    return std::move(*match);
+            // A toolkit that searches itself is believed; one that finds nothing
+            // may still hold focus where it does not look (GTK 4, or a slow LibreOffice).
+            if (std::optional<Ref<AtspiAccessible>> match = collectionMatch(window.get()); match && *match)
+                return std::move(*match);
+            const std::shared_ptr<FocusNode> found
+                = FocusSearch().find(std::make_shared<AtspiFocusNode>(std::move(window)));
+            if (!found)
                 continue;
-            }
-            int budget = maxNodes;
-            if (Ref<AtspiAccessible> found = focusedIn(window.get(), 0, budget))
-                return found;
+            auto& node = static_cast<AtspiFocusNode&>(*found);
+            if (node.hasText())
+                return node.take();
+            if (!other)
+                other = node.take();
         }
-        return {};
+        return other;
     }
 };
 

@@ -9,9 +9,8 @@ namespace quillcraft {
 
 // The accessibility interface over libatspi. The focused element is the one
 // the frontmost application last reported focused (AtspiFocusTracker), while it
-// still is; when no event told, a search of its ACTIVE top-level window: one
-// Collection query where the toolkit has one (GTK), else a bounded walk of
-// SHOWING children (Qt 6.4), past containers that manage their descendants.
+// still is and has text; otherwise a search of its ACTIVE top-level window: one
+// Collection query where the toolkit has one (GTK 3), else FocusSearch's walk.
 // Our own windows are read in process (QtAccessibleElement). GUI thread only.
 class AtspiAccessibility final : public Accessibility {
 public:

@@ -1,6 +1,7 @@
 #include "AtspiElement.h"
 
 #include "platform/AX.h"
+#include "platform/ReportedText.h"
 #include "platform/linux/AtspiScaling.h"
 #include "platform/linux/AtspiSupport.h"
 
@@ -186,7 +187,9 @@ std::optional<AtspiElement::Text> AtspiElement::readText() const
     QString text = takeString(atspi_text_get_text(iface.get(), 0, -1, error.out()));
     if (error)
         return std::nullopt;
-    return Text { std::move(text), count };
+    // Gecko's padding counts in its offsets but is no part of the text; without
+    // it the count tells the unit as for any other toolkit.
+    return Text { ReportedText::withoutPadding(text), count };
 }
 
 OffsetUnit AtspiElement::unitFor(const Text& text) const
@@ -219,6 +222,16 @@ std::optional<TextRange> AtspiElement::selection() const
             return std::nullopt;
         start = std::min(range->start_offset, range->end_offset);
         end = std::max(range->start_offset, range->end_offset);
+        // Where offsets count code points, a selection that misses the caret was
+        // miscounted around an emoji (Chromium). KWrite, counting UTF-16, leaves its
+        // caret where it was when the selection is set for it: its selection stands.
+        if (unit == OffsetUnit::codePoint) {
+            const gint caret = atspi_text_get_caret_offset(iface.get(), nullptr);
+            const ReportedText::Span aligned
+                = ReportedText::alignedWithCaret({ start, end }, caret, ReportedText::surrogatePairs(text->text));
+            start = static_cast<gint>(aligned.start);
+            end = static_cast<gint>(aligned.end);
+        }
     } else {
         start = end = atspi_text_get_caret_offset(iface.get(), error.out());
         if (error || start < 0)
@@ -310,12 +323,32 @@ std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
     const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range.location, text->text, unit));
     const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
     Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
-    CallError error;
-    const Owned<AtspiRect> rect(
-        atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
-    if (error || !rect)
+    if (!m_noRangeExtents) {
+        CallError error;
+        const Owned<AtspiRect> rect(
+            atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
+        if (!error && rect)
+            return AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+        // GTK 4.8 has no range extents at all; its characters still answer.
+        m_noRangeExtents = error.code() == AXError::notImplemented || error.code() == AXError::failure;
+    }
+    const std::optional<QRectF> first = characterBounds(iface.get(), start);
+    const std::optional<QRectF> last = end > start + 1 ? characterBounds(iface.get(), end - 1) : first;
+    if (!first || !last)
         return std::nullopt;
-    return AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+    return AtspiScaling::toProgram(m_accessible, first->united(*last));
+}
+
+// GTK 4 answers character extents only relative to its window, which is how it reports everything.
+std::optional<QRectF> AtspiElement::characterBounds(AtspiText* iface, gint offset) const
+{
+    const AtspiCoordType type
+        = AtspiScaling::isWindowRelative(m_accessible) ? ATSPI_COORD_TYPE_WINDOW : ATSPI_COORD_TYPE_SCREEN;
+    CallError error;
+    const Owned<AtspiRect> rect(atspi_text_get_character_extents(iface, offset, type, error.out()));
+    if (error || !rect || (rect->width <= 0 && rect->height <= 0))
+        return std::nullopt;
+    return QRectF(rect->x, rect->y, rect->width, rect->height);
 }
 
 bool AtspiElement::isQtElement() const

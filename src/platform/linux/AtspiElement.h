@@ -3,6 +3,7 @@
 #include "platform/AccessibilityElement.h"
 
 typedef struct _AtspiAccessible AtspiAccessible; // NOLINT: libatspi's own spelling, no libatspi header here
+typedef struct _AtspiText AtspiText; // NOLINT: likewise
 
 namespace quillcraft {
 
@@ -39,6 +40,7 @@ private:
     AXError replaceSelection(const QString& replacement);
     AXError setText(const QString& text);
     std::optional<QRectF> boundsFor(TextRange range) const;
+    std::optional<QRectF> characterBounds(AtspiText* iface, int offset) const;
     QString role() const;
     ElementRef window() const;
     bool isQtElement() const;
@@ -47,6 +49,8 @@ private:
     // The unit once the text showed it; the same for the element's whole life.
     mutable std::optional<OffsetUnit> m_unit;
     mutable std::optional<bool> m_isQt;
+    // Set once the application said it has no range extents.
+    mutable bool m_noRangeExtents = false;
 };
 
 } // namespace quillcraft

@@ -171,12 +171,13 @@ bool AtspiFocusTracker::mayWalk(qint64 pid) const
         || std::chrono::steady_clock::now() - found->second.at >= walkRetry;
 }
 
-void AtspiFocusTracker::walked(qint64 pid, AtspiAccessible* found)
+void AtspiFocusTracker::walked(qint64 pid, AtspiAccessible* found, bool final)
 {
-    if (found) {
-        m_impl->emptyWalks.erase(pid);
+    if (found)
         m_impl->focused[pid] = { retained(found), ++m_impl->sequence };
-    } else
+    if (final)
+        m_impl->emptyWalks.erase(pid);
+    else
         m_impl->emptyWalks[pid] = { m_impl->generation, std::chrono::steady_clock::now() };
 }
 

@@ -40,8 +40,9 @@ public:
     // Whether a walk of the process for a focused element may run now: not again
     // after one that found nothing until an event comes or a second passes.
     bool mayWalk(qint64 pid) const;
-    // What a walk of the process found, null for nothing; a find counts as a focus gain.
-    void walked(qint64 pid, AtspiAccessible* found);
+    // What a walk of the process found, null for nothing; a find counts as a focus
+    // gain. A find that is not final (no text) does not let the walk run again sooner than nothing would.
+    void walked(qint64 pid, AtspiAccessible* found, bool final);
 
 private:
     struct Impl;

@@ -34,7 +34,19 @@ QRectF AtspiScaling::toProgram(AtspiAccessible* accessible, const QRectF& rect)
 {
     if (!g_installed)
         return rect;
-    return DisplayScale::convert(rect, g_installed->applicationScale(accessible), ownScale());
+    const Geometry geometry = g_installed->geometryOf(accessible);
+    QRectF onScreen = rect;
+    if (geometry.windowRelative) {
+        const qint64 pid = atspi_accessible_get_process_id(accessible, nullptr);
+        if (const std::optional<QPointF> origin = g_installed->windowOrigin(accessible, pid, geometry))
+            onScreen.translate(*origin / geometry.scale);
+    }
+    return DisplayScale::convert(onScreen, geometry.scale, ownScale());
+}
+
+bool AtspiScaling::isWindowRelative(AtspiAccessible* accessible)
+{
+    return g_installed && g_installed->geometryOf(accessible).windowRelative;
 }
 
 qreal AtspiScaling::ownScale()
@@ -45,27 +57,62 @@ qreal AtspiScaling::ownScale()
 
 qreal AtspiScaling::applicationScale(AtspiAccessible* accessible) const
 {
+    return geometryOf(accessible).scale;
+}
+
+AtspiScaling::Geometry AtspiScaling::geometryOf(AtspiAccessible* accessible) const
+{
     const qint64 pid = atspi_accessible_get_process_id(accessible, nullptr);
     if (pid == 0)
-        return 1;
+        return {};
     // Our own widgets report Qt's logical pixels, which are ours.
     if (pid == m_ownPid)
-        return ownScale();
-    if (const auto cached = m_scales.constFind(pid); cached != m_scales.constEnd())
+        return { ownScale(), false, {} };
+    if (const auto cached = m_geometries.constFind(pid); cached != m_geometries.constEnd())
         return *cached;
     // A window not mapped yet cannot tell: ask again next time rather than remember a guess.
-    const std::optional<qreal> measured = measure(accessible, pid);
+    const std::optional<Geometry> measured = measure(accessible, pid);
     if (!measured)
-        return 1;
-    m_scales.insert(pid, *measured);
+        return {};
+    m_geometries.insert(pid, *measured);
     return *measured;
 }
 
-std::optional<qreal> AtspiScaling::measure(AtspiAccessible* accessible, qint64 pid) const
+std::optional<QPointF> AtspiScaling::windowOrigin(
+    AtspiAccessible* accessible, qint64 pid, const Geometry& geometry) const
+{
+    const QList<QRectF> contents = m_windows.contentRects(pid);
+    if (contents.size() == 1)
+        return contents.first().topLeft() + geometry.inset;
+    // Several windows: the one whose size is that of the accessible's top-level.
+    Ref<AtspiAccessible> node(static_cast<AtspiAccessible*>(g_object_ref(accessible)));
+    for (int depth = 0; depth < 64 && node; ++depth) {
+        Ref<AtspiAccessible> parent(atspi_accessible_get_parent(node.get(), nullptr));
+        if (!parent)
+            return std::nullopt;
+        if (atspi_accessible_get_role(parent.get(), nullptr) != ATSPI_ROLE_APPLICATION) {
+            node = std::move(parent);
+            continue;
+        }
+        const std::optional<QRectF> reported = screenExtents(node.get());
+        if (!reported)
+            return std::nullopt;
+        for (const QRectF& content : contents) {
+            const auto fit = DisplayScale::fitWindowRelative(*reported, content);
+            if (fit && fit->scale == geometry.scale)
+                return content.topLeft() + fit->inset;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<AtspiScaling::Geometry> AtspiScaling::measure(AtspiAccessible* accessible, qint64 pid) const
 {
     const QList<QRectF> device = m_windows.deviceRects(pid);
     if (device.isEmpty())
         return std::nullopt;
+    const QList<QRectF> contents = m_windows.contentRects(pid);
     const Ref<AtspiAccessible> app(atspi_accessible_get_application(accessible, nullptr));
     if (!app)
         return std::nullopt;
@@ -78,7 +125,11 @@ std::optional<qreal> AtspiScaling::measure(AtspiAccessible* accessible, qint64 p
         if (!reported)
             continue;
         if (const std::optional<qreal> scale = DisplayScale::fit(*reported, device))
-            return scale;
+            return Geometry { *scale, false, {} };
+        for (const QRectF& content : contents) {
+            if (const auto fit = DisplayScale::fitWindowRelative(*reported, content))
+                return Geometry { fit->scale, true, fit->inset };
+        }
     }
     return std::nullopt;
 }

@@ -50,6 +50,7 @@ X11Windows::X11Windows()
     m_atoms.clientListStacking = internAtom(connection, "_NET_CLIENT_LIST_STACKING");
     m_atoms.wmPid = internAtom(connection, "_NET_WM_PID");
     m_atoms.frameExtents = internAtom(connection, "_NET_FRAME_EXTENTS");
+    m_atoms.gtkFrameExtents = internAtom(connection, "_GTK_FRAME_EXTENTS");
 }
 
 bool X11Windows::isAvailable() const
@@ -131,24 +132,51 @@ bool X11Windows::activate(qint64 pid) const
     return true;
 }
 
+std::optional<QRectF> X11Windows::clientRect(quint32 window) const
+{
+    xcb_connection_t* connection = connectionOf(m_connection);
+    const auto geometry = xcbPtr(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    const auto origin = xcbPtr(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, window, m_root, 0, 0), nullptr));
+    if (!geometry || !origin)
+        return std::nullopt;
+    return QRectF(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+std::optional<QMarginsF> X11Windows::margins(quint32 window, quint32 atom) const
+{
+    const PropertyReply reply = property(connectionOf(m_connection), window, atom, XCB_ATOM_CARDINAL, 4);
+    if (!reply || xcb_get_property_value_length(reply.get()) < 16)
+        return std::nullopt;
+    const auto* edge = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    return QMarginsF(edge[0], edge[2], edge[1], edge[3]);
+}
+
 QList<QRectF> X11Windows::deviceRects(qint64 pid) const
 {
     QList<QRectF> result;
-    xcb_connection_t* connection = connectionOf(m_connection);
     for (const quint32 window : windowsOf(pid)) {
-        const auto geometry = xcbPtr(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
-        const auto origin = xcbPtr(xcb_translate_coordinates_reply(
-            connection, xcb_translate_coordinates(connection, window, m_root, 0, 0), nullptr));
-        if (!geometry || !origin)
+        const std::optional<QRectF> client = clientRect(window);
+        if (!client)
             continue;
-        const QRectF client(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        result << client;
-        // left, right, top, bottom
-        const PropertyReply extents = property(connection, window, m_atoms.frameExtents, XCB_ATOM_CARDINAL, 4);
-        if (extents && xcb_get_property_value_length(extents.get()) >= 16) {
-            const auto* edge = static_cast<const quint32*>(xcb_get_property_value(extents.get()));
-            result << client.adjusted(-qreal(edge[0]), -qreal(edge[2]), edge[1], edge[3]);
-        }
+        result << *client;
+        if (const std::optional<QMarginsF> frame = margins(window, m_atoms.frameExtents))
+            result << client->marginsAdded(*frame);
+        if (const std::optional<QMarginsF> drawn = margins(window, m_atoms.gtkFrameExtents))
+            result << client->marginsRemoved(*drawn);
+    }
+    return result;
+}
+
+QList<QRectF> X11Windows::contentRects(qint64 pid) const
+{
+    QList<QRectF> result;
+    for (const quint32 window : windowsOf(pid)) {
+        const std::optional<QRectF> client = clientRect(window);
+        if (!client)
+            continue;
+        const std::optional<QMarginsF> drawn = margins(window, m_atoms.gtkFrameExtents);
+        result << (drawn ? client->marginsRemoved(*drawn) : *client);
     }
     return result;
 }

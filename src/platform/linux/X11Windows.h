@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMarginsF>
 #include <QRectF>
 #include <QString>
 
@@ -25,6 +26,10 @@ public:
     // The screen rectangles of a process's windows in device pixels, topmost
     // first: each client window, then the same with the window manager's frame.
     QList<QRectF> deviceRects(qint64 pid) const;
+    // Where each window of a process draws its content, in device pixels, topmost
+    // first: the client window less the margins a toolkit that draws its own
+    // decorations keeps around it (_GTK_FRAME_EXTENTS), or the client window.
+    QList<QRectF> contentRects(qint64 pid) const;
 
 private:
     struct Atoms {
@@ -32,7 +37,12 @@ private:
         quint32 clientListStacking = 0;
         quint32 wmPid = 0;
         quint32 frameExtents = 0;
+        quint32 gtkFrameExtents = 0;
     };
+    // The client window's screen rectangle in device pixels.
+    std::optional<QRectF> clientRect(quint32 window) const;
+    // A window's left, right, top and bottom margins from a four-cardinal property.
+    std::optional<QMarginsF> margins(quint32 window, quint32 atom) const;
     // The process's windows, topmost first.
     QList<quint32> windowsOf(qint64 pid) const;
     std::optional<qint64> pidOf(quint32 window) const;

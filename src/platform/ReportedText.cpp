@@ -1,0 +1,50 @@
+#include "ReportedText.h"
+
+#include <cstdlib>
+
+namespace quillcraft::ReportedText {
+
+namespace {
+
+constexpr char16_t padding = 0xFEFF;
+
+} // namespace
+
+QString withoutPadding(const QString& text)
+{
+    if (!text.contains(QChar(padding)))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qint64 i = 0; i < text.size(); ++i) {
+        const bool afterPair = i >= 2 && text.at(i - 2).isHighSurrogate() && text.at(i - 1).isLowSurrogate();
+        if (text.at(i) == QChar(padding) && afterPair)
+            continue;
+        result += text.at(i);
+    }
+    return result;
+}
+
+Span alignedWithCaret(Span selection, qint64 caret, qint64 pairs)
+{
+    if (caret < 0 || caret == selection.start || caret == selection.end || selection.start == selection.end)
+        return selection;
+    const qint64 toStart = caret - selection.start;
+    const qint64 toEnd = caret - selection.end;
+    const qint64 shift = std::abs(toStart) <= std::abs(toEnd) ? toStart : toEnd;
+    if (std::abs(shift) > pairs)
+        return selection;
+    return { selection.start + shift, selection.end + shift };
+}
+
+qint64 surrogatePairs(const QString& text)
+{
+    qint64 pairs = 0;
+    for (qint64 i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate())
+            ++pairs;
+    }
+    return pairs;
+}
+
+} // namespace quillcraft::ReportedText

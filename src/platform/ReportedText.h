@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace quillcraft::ReportedText {
+
+// Rules that make what an application reports about its text consistent before
+// any offset is converted. Offsets here are the application's own.
+
+// The text without the U+FEFF that Gecko puts after every character outside the
+// Basic Multilingual Plane, so that its code-point offsets line up with its own
+// UTF-16 ones. What is left is the field's real text, whose UTF-16 offsets are
+// then the ones Gecko reports.
+QString withoutPadding(const QString& text);
+
+// The selection [start, end) checked against the caret, which toolkits keep at
+// one end of it. Chromium counts the selection after an emoji one too low while
+// its caret is right; such a selection is moved by the smaller of the shifts
+// that put one of its ends on the caret. Only shifts of at most `pairs` (the
+// number of surrogate pairs in the text, each of which can throw a count off by
+// one) are made, so a text without emoji is never changed.
+struct Span {
+    qint64 start = 0;
+    qint64 end = 0;
+    bool operator==(const Span&) const = default;
+};
+Span alignedWithCaret(Span selection, qint64 caret, qint64 pairs);
+
+// Number of surrogate pairs in the text.
+qint64 surrogatePairs(const QString& text);
+
+} // namespace quillcraft::ReportedText

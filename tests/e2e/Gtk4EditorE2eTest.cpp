@@ -1,0 +1,118 @@
+// A GTK 4 editor (gnome-text-editor) read through the focused-field snapshot:
+// GTK 4.8 marks only its windows SHOWING and reports positions relative to its
+// window. Skipped where the editor is not installed. Runs inside tests/e2e/session.sh.
+
+#include "E2eSupport.h"
+#include "Wait.h"
+#include "assistant/FocusedField.h"
+#include "platform/linux/LinuxSystem.h"
+#include "platform/linux/X11Windows.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using namespace quillcraft::e2e;
+using quillcraft::test::waitUntil;
+
+namespace {
+
+// Height of the harness's only screen.
+constexpr int screenHeight = 1024;
+const QString typed = QStringLiteral("Teh cat sat on teh mat.");
+
+class Gtk4EditorE2eTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString editor = QStandardPaths::findExecutable(QStringLiteral("gnome-text-editor"));
+        if (editor.isEmpty())
+            GTEST_SKIP() << "gnome-text-editor is not installed";
+        ASSERT_TRUE(m_data.isValid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // No draft of an earlier run is restored into the new window.
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_data.path());
+        m_editor.setProcessEnvironment(environment);
+        m_editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_editor.start(editor, { QStringLiteral("--standalone") });
+        ASSERT_TRUE(m_editor.waitForStarted());
+        m_system = createLinuxSystem();
+        ASSERT_TRUE(waitUntil([&] { return !m_windows.contentRects(m_editor.processId()).isEmpty(); }, 20000))
+            << "the editor's window did not appear";
+    }
+
+    void TearDown() override
+    {
+        if (m_editor.state() != QProcess::NotRunning) {
+            m_editor.kill();
+            m_editor.waitForFinished();
+        }
+    }
+
+    FieldSources sources() const
+    {
+        FieldSources s;
+        s.accessibility = &m_system->accessibility();
+        s.screens = &m_system->screens();
+        s.apps = &m_system->frontmostApp();
+        s.ownPid = QCoreApplication::applicationPid();
+        return s;
+    }
+
+    QProcess m_editor;
+    QTemporaryDir m_data;
+    X11Windows m_windows;
+    std::unique_ptr<LinuxSystem> m_system;
+};
+
+} // namespace
+
+TEST_F(Gtk4EditorE2eTest, TheEditorIsFoundAndPlacedInsideItsWindow)
+{
+    ASSERT_TRUE(m_windows.activate(m_editor.processId()));
+    std::optional<FocusedField> field;
+    // The editor takes typing once it is active; typed again until it shows.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            field = FocusedField::current(sources());
+            if (!field && typeText(QStringLiteral(" ")))
+                return false;
+            return field.has_value();
+        },
+        20000))
+        << "no field: " << FocusedField::read(sources()).reason.toStdString();
+    ASSERT_TRUE(typeText(typed));
+    ASSERT_TRUE(waitUntil([&] {
+        field = FocusedField::current(sources());
+        return field && field->text().endsWith(typed);
+    }));
+    EXPECT_EQ(field->pid(), m_editor.processId());
+    EXPECT_EQ(field->element()->offsetUnit(), OffsetUnit::codePoint);
+
+    // The selection is read in UTF-16 units like everywhere else.
+    for (const char* key : { "End", "Left", "shift+Left", "shift+Left", "shift+Left" })
+        ASSERT_TRUE(pressKeys(QString::fromLatin1(key)));
+    ASSERT_TRUE(waitUntil([&] {
+        field = field->refreshed();
+        return field && field->selectedText() == QStringLiteral("mat");
+    }));
+
+    // Inside the window on screen, not at the screen's corner where GTK 4 says it is.
+    const QList<QRectF> windows = m_windows.contentRects(m_editor.processId());
+    ASSERT_EQ(windows.size(), 1);
+    const QRectF window = windows.first();
+    const QRectF bottomLeft(window.x(), screenHeight - window.bottom(), window.width(), window.height());
+    EXPECT_GT(window.x(), 0);
+    EXPECT_TRUE(bottomLeft.contains(field->frame())) << "frame " << field->frame().x() << "," << field->frame().y();
+    EXPECT_TRUE(bottomLeft.contains(field->visibleFrame()));
+
+    // GTK 4.8 has no range extents: the word's box comes from its characters.
+    const std::optional<QRectF> word = field->bounds(field->selection());
+    ASSERT_TRUE(word);
+    EXPECT_GT(word->width(), 0);
+    EXPECT_TRUE(field->visibleFrame().contains(*word)) << "word " << word->x() << "," << word->y();
+}

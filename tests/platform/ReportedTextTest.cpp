@@ -1,0 +1,62 @@
+#include "platform/ReportedText.h"
+
+#include "TestText.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using quillcraft::test::u;
+
+namespace {
+
+// "Teh cat 😀 sat on teh naïve mat." as Firefox hands it over: the grin padded
+// with U+FEFF, so that its 32 code points match the field's 32 UTF-16 units.
+const QString firefoxText = u("Teh cat \xF0\x9F\x98\x80\xEF\xBB\xBF sat on teh na\xC3\xAFve mat.");
+const QString realText = u("Teh cat \xF0\x9F\x98\x80 sat on teh na\xC3\xAFve mat.");
+
+} // namespace
+
+TEST(ReportedTextTest, PaddingAfterAnEmojiIsNoPartOfTheText)
+{
+    EXPECT_EQ(ReportedText::withoutPadding(firefoxText), realText);
+    EXPECT_EQ(ReportedText::withoutPadding(firefoxText).size(), 32);
+    // Two emoji in a row, each padded, and one at the very end.
+    EXPECT_EQ(ReportedText::withoutPadding(u("\xF0\x9F\x98\x80\xEF\xBB\xBF\xF0\x9F\x98\x80\xEF\xBB\xBF")),
+        u("\xF0\x9F\x98\x80\xF0\x9F\x98\x80"));
+    // A byte-order mark anywhere else is the user's own character.
+    EXPECT_EQ(ReportedText::withoutPadding(u("\xEF\xBB\xBFHi \xEF\xBB\xBF")), u("\xEF\xBB\xBFHi \xEF\xBB\xBF"));
+    EXPECT_EQ(ReportedText::withoutPadding(u("a\xC3\xA9\xEF\xBB\xBF")), u("a\xC3\xA9\xEF\xBB\xBF"));
+    EXPECT_EQ(ReportedText::withoutPadding(QString()), QString());
+}
+
+TEST(ReportedTextTest, ASelectionThatMissesTheCaretIsMovedOntoIt)
+{
+    // Chromium: "naïve" is code points 21 to 26, reported as 20 to 25 with the caret at 21.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 21, 1), (ReportedText::Span { 21, 26 }));
+    // Selected forwards, the caret at the end.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 26, 1), (ReportedText::Span { 21, 26 }));
+    // Two emoji before it: two too low.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 22, 2), (ReportedText::Span { 22, 27 }));
+}
+
+TEST(ReportedTextTest, ASelectionIsKeptWhenItCannotBeMiscounted)
+{
+    // The caret on either end.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 20, 1), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 25, 1), (ReportedText::Span { 20, 25 }));
+    // No emoji: nothing can be off, wherever the caret is.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 21, 0), (ReportedText::Span { 20, 25 }));
+    // Further off than the emoji could explain.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 3, 1), (ReportedText::Span { 20, 25 }));
+    // No caret, or no selection.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, -1, 1), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 20 }, 21, 1), (ReportedText::Span { 20, 20 }));
+}
+
+TEST(ReportedTextTest, CountsSurrogatePairs)
+{
+    EXPECT_EQ(ReportedText::surrogatePairs(realText), 1);
+    EXPECT_EQ(ReportedText::surrogatePairs(u("plain")), 0);
+    // A lone half is no pair.
+    EXPECT_EQ(ReportedText::surrogatePairs(QString(QChar(0xD83D))), 0);
+}
