@@ -207,8 +207,18 @@ protected:
 
     bool clickNamed(const Program& program, const QString& name)
     {
+        // The same place twice in a row: a card still growing with its text moves its buttons.
         std::optional<QRect> rect;
-        waitUntil([&] { return (rect = namedRect(program.pid(), name)).has_value(); }, 5000);
+        std::optional<QRect> before;
+        waitUntil(
+            [&] {
+                before = std::exchange(rect, namedRect(program.pid(), name));
+                if (rect.has_value() && rect == before)
+                    return true;
+                quillcraft::test::spin(100);
+                return false;
+            },
+            5000);
         return rect && clickAt(rect->center());
     }
 
