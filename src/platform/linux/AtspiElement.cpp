@@ -5,7 +5,10 @@
 #include "platform/linux/AtspiScaling.h"
 #include "platform/linux/AtspiSupport.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
+#include <chrono>
 
 namespace quillcraft {
 
@@ -55,11 +58,6 @@ bool isQt(AtspiAccessible* accessible)
 
 } // namespace
 
-struct AtspiElement::Text {
-    QString text;
-    qint64 characterCount = 0;
-};
-
 ElementRef AtspiElement::wrap(AtspiAccessible* accessible)
 {
     return accessible ? std::make_shared<AtspiElement>(accessible) : nullptr;
@@ -84,9 +82,8 @@ bool AtspiElement::isEqual(const AccessibilityElement& other) const
 
 std::optional<qint64> AtspiElement::processId() const
 {
-    CallError error;
-    const guint pid = atspi_accessible_get_process_id(m_accessible, error.out());
-    if (error || pid == 0)
+    const qint64 pid = AtspiScaling::processId(m_accessible);
+    if (pid == 0)
         return std::nullopt;
     return pid;
 }
@@ -119,7 +116,7 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
         return range ? std::optional<AXValue>(*range) : std::nullopt;
     }
     if (attribute == AX::position || attribute == AX::size) {
-        const std::optional<QRectF> reported = AtspiScaling::screenExtents(m_accessible);
+        const std::optional<QRectF> reported = reportedExtents();
         if (!reported)
             return std::nullopt;
         // In the application's own pixels; the program counts in its own.
@@ -156,6 +153,9 @@ std::optional<AXValue> AtspiElement::copyParameterizedAttribute(
 
 AXError AtspiElement::setAttribute(const QString& attribute, const AXValue& value)
 {
+    // Reads made for the write itself are as stale as any once it is done.
+    forgetRecentReads();
+    const auto forget = qScopeGuard([this] { forgetRecentReads(); });
     if (attribute == AX::selectedTextRange) {
         const auto* range = std::get_if<TextRange>(&value);
         return range ? setSelection(*range) : AXError::illegalArgument;
@@ -175,7 +175,67 @@ std::optional<OffsetUnit> AtspiElement::offsetUnit() const
     return text ? std::optional<OffsetUnit>(unitFor(*text)) : m_unit;
 }
 
+struct AtspiElement::Recent {
+    using Time = std::chrono::steady_clock::time_point;
+    std::optional<Text> text;
+    Time textAt;
+    std::optional<QRectF> extents;
+    Time extentsAt;
+    std::optional<QString> role;
+    Time roleAt;
+    ElementRef window;
+    bool isWindow = false;
+    Time windowAt;
+
+    static bool fresh(Time at, qint64 ms)
+    {
+        return std::chrono::steady_clock::now() - at < std::chrono::milliseconds(ms);
+    }
+    static void destroy(gpointer data) { delete static_cast<Recent*>(data); }
+};
+
+AtspiElement::Recent& AtspiElement::recent() const
+{
+    static const GQuark key = g_quark_from_static_string("quillcraft-recent-reads");
+    auto* found = static_cast<Recent*>(g_object_get_qdata(G_OBJECT(m_accessible), key));
+    if (!found) {
+        found = new Recent;
+        g_object_set_qdata_full(G_OBJECT(m_accessible), key, found, &Recent::destroy);
+    }
+    return *found;
+}
+
+void AtspiElement::forgetRecentReads()
+{
+    Recent& reads = recent();
+    reads.text.reset();
+    reads.extents.reset();
+}
+
+std::optional<QRectF> AtspiElement::reportedExtents() const
+{
+    Recent& reads = recent();
+    if (reads.extents && Recent::fresh(reads.extentsAt, recentReadMs))
+        return reads.extents;
+    reads.extents = AtspiScaling::screenExtents(m_accessible);
+    reads.extentsAt = std::chrono::steady_clock::now();
+    return reads.extents;
+}
+
 std::optional<AtspiElement::Text> AtspiElement::readText() const
+{
+    Recent& reads = recent();
+    if (reads.text && Recent::fresh(reads.textAt, recentReadMs))
+        return reads.text;
+    // Read before storing: the read may run a nested loop that reaches this object again.
+    std::optional<Text> text = readTextNow();
+    Recent& again = recent();
+    again.text = std::move(text);
+    again.textAt = std::chrono::steady_clock::now();
+    return again.text;
+}
+
+std::optional<AtspiElement::Text> AtspiElement::readTextNow() const
 {
     Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
     if (!iface)
@@ -360,6 +420,19 @@ bool AtspiElement::isQtElement() const
 
 QString AtspiElement::role() const
 {
+    if (Recent& reads = recent(); reads.role && Recent::fresh(reads.roleAt, recentReadMs))
+        return *reads.role;
+    QString name = roleNow();
+    if (!name.isEmpty()) {
+        Recent& reads = recent();
+        reads.role = name;
+        reads.roleAt = std::chrono::steady_clock::now();
+    }
+    return name;
+}
+
+QString AtspiElement::roleNow() const
+{
     CallError error;
     const AtspiRole role = atspi_accessible_get_role(m_accessible, error.out());
     if (error)
@@ -390,6 +463,22 @@ QString AtspiElement::role() const
 // The top-level element: the ancestor whose parent is the application. Qt's
 // windows are plain containers, so the role does not tell.
 ElementRef AtspiElement::window() const
+{
+    if (Recent& reads = recent(); (reads.window || reads.isWindow) && Recent::fresh(reads.windowAt, windowKeptMs))
+        return reads.isWindow ? wrap(m_accessible) : reads.window;
+    ElementRef found = findWindow();
+    // A window that could not be found is looked for again next time.
+    if (found) {
+        Recent& reads = recent();
+        // A window is not kept on itself: the reference would keep it alive for ever.
+        reads.isWindow = found->isEqual(*this);
+        reads.window = reads.isWindow ? nullptr : found;
+        reads.windowAt = std::chrono::steady_clock::now();
+    }
+    return found;
+}
+
+ElementRef AtspiElement::findWindow() const
 {
     Ref<AtspiAccessible> node(static_cast<AtspiAccessible*>(g_object_ref(m_accessible)));
     for (int depth = 0; depth < maxDepth; ++depth) {

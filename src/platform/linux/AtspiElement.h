@@ -2,6 +2,9 @@
 
 #include "platform/AccessibilityElement.h"
 
+#include <QRectF>
+#include <QString>
+
 typedef struct _AtspiAccessible AtspiAccessible; // NOLINT: libatspi's own spelling, no libatspi header here
 typedef struct _AtspiText AtspiText; // NOLINT: likewise
 
@@ -32,8 +35,26 @@ public:
     AtspiAccessible* handle() const { return m_accessible; }
 
 private:
-    struct Text;
+    struct Text {
+        QString text;
+        qint64 characterCount = 0;
+    };
+    // What was read lately from the remote element, kept on libatspi's one object for
+    // it, so every wrapper of the same element shares it.
+    struct Recent;
+    // One round of reads (a snapshot asks for the value, the selection and the bounds
+    // one after the other, the presenter for the frames again) shares the text, role and
+    // extents read within this long; a write through any wrapper forgets them.
+    static constexpr qint64 recentReadMs = 20;
+    // The top-level element is looked up again only this often (a widget may move to
+    // another window, but not four times a second).
+    static constexpr qint64 windowKeptMs = 2000;
+    Recent& recent() const;
+
     std::optional<Text> readText() const;
+    std::optional<Text> readTextNow() const;
+    std::optional<QRectF> reportedExtents() const;
+    void forgetRecentReads();
     OffsetUnit unitFor(const Text& text) const;
     std::optional<TextRange> selection() const;
     AXError setSelection(TextRange range);
@@ -42,7 +63,9 @@ private:
     std::optional<QRectF> boundsFor(TextRange range) const;
     std::optional<QRectF> characterBounds(AtspiText* iface, int offset) const;
     QString role() const;
+    QString roleNow() const;
     ElementRef window() const;
+    ElementRef findWindow() const;
     bool isQtElement() const;
 
     AtspiAccessible* m_accessible;

@@ -37,11 +37,26 @@ QRectF AtspiScaling::toProgram(AtspiAccessible* accessible, const QRectF& rect)
     const Geometry geometry = g_installed->geometryOf(accessible);
     QRectF onScreen = rect;
     if (geometry.windowRelative) {
-        const qint64 pid = atspi_accessible_get_process_id(accessible, nullptr);
+        const qint64 pid = processId(accessible);
         if (const std::optional<QPointF> origin = g_installed->windowOrigin(accessible, pid, geometry))
             onScreen.translate(*origin / geometry.scale);
     }
     return DisplayScale::convert(onScreen, geometry.scale, ownScale());
+}
+
+qint64 AtspiScaling::processId(AtspiAccessible* accessible)
+{
+    const AtspiApplication* app = accessible ? accessible->parent.app : nullptr;
+    if (!g_installed || !app || !app->bus_name)
+        return accessible ? qint64(atspi_accessible_get_process_id(accessible, nullptr)) : 0;
+    const QByteArray bus(app->bus_name);
+    if (const auto known = g_installed->m_processIds.constFind(bus); known != g_installed->m_processIds.constEnd())
+        return *known;
+    const qint64 pid = atspi_accessible_get_process_id(accessible, nullptr);
+    // A failed lookup is asked again next time rather than remembered.
+    if (pid != 0)
+        g_installed->m_processIds.insert(bus, pid);
+    return pid;
 }
 
 bool AtspiScaling::isWindowRelative(AtspiAccessible* accessible)
@@ -62,7 +77,7 @@ qreal AtspiScaling::applicationScale(AtspiAccessible* accessible) const
 
 AtspiScaling::Geometry AtspiScaling::geometryOf(AtspiAccessible* accessible) const
 {
-    const qint64 pid = atspi_accessible_get_process_id(accessible, nullptr);
+    const qint64 pid = processId(accessible);
     if (pid == 0)
         return {};
     // Our own widgets report Qt's logical pixels, which are ours.

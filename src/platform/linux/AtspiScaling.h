@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QRectF>
 
@@ -38,6 +39,10 @@ public:
 
     // Whether the accessible's application reports positions relative to its window.
     static bool isWindowRelative(AtspiAccessible* accessible);
+    // The process behind the accessible's application; 0 when it cannot be told.
+    // Known once per bus connection (a unique bus name is never given out twice), where
+    // libatspi would ask the bus again on every call.
+    static qint64 processId(AtspiAccessible* accessible);
 
     // Device pixels per logical pixel of this program (QT_SCALE_FACTOR, Xft.dpi).
     static qreal ownScale();
@@ -59,6 +64,7 @@ private:
     const X11Windows& m_windows;
     qint64 m_ownPid;
     mutable QHash<qint64, Geometry> m_geometries;
+    mutable QHash<QByteArray, qint64> m_processIds;
 };
 
 } // namespace quillcraft
