@@ -254,8 +254,15 @@ HarperEngine::~HarperEngine() = default;
 
 void HarperEngine::load()
 {
+    ++m_attempt;
     m_js = std::make_unique<Js>();
     const QString folder = m_resources + QLatin1Char('/');
+    {
+        // Lets the scripts tell a second start from the first (and say so in their reasons).
+        JsString name("__harperStartAttempt");
+        JSObjectSetProperty(m_js->context, m_js->global(), name.get(), JSValueMakeNumber(m_js->context, m_attempt),
+            kJSPropertyAttributeNone, nullptr);
+    }
 
     std::unique_ptr<Mapping> wasm = mapFile(folder + QStringLiteral("harper.wasm"));
     if (!wasm)
@@ -347,9 +354,18 @@ void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& re
     } else {
         refusal = reason.value_or(QStringLiteral("no reason given"));
         qCWarning(lcGrammar, "The grammar engine's setup failed: %s", qUtf8Printable(refusal));
-        m_failed = true;
         JSValueUnprotect(m_js->context, m_js->candidate);
         m_js->candidate = nullptr;
+        if (failure == HarperChecker::Start::engineRefused && m_attempt < startAttempts) {
+            // A refusal from files that load is rare and has not repeated on a second try:
+            // one fresh context before the user loses checking for the whole session.
+            // Requests keep waiting meanwhile. Not from here: this runs inside the old context.
+            releaseWasm();
+            QMetaObject::invokeMethod(
+                this, [this] { load(); }, Qt::QueuedConnection);
+            return;
+        }
+        m_failed = true;
     }
     releaseWasm();
     if (m_failed)

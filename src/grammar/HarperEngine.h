@@ -50,10 +50,14 @@ private:
     // Lets a dropped completion die on the thread that made it.
     void release(HarperChecker::Completion completion);
 
+    // A refused setup is tried once more in a fresh context.
+    static constexpr int startAttempts = 2;
+
     QString m_resources;
     QObject* m_replyContext;
     StartHandler m_onStarted;
     std::unique_ptr<Js> m_js;
+    int m_attempt = 0;
     bool m_failed = false;
     bool m_busy = false;
     bool m_drainScheduled = false;

@@ -25,6 +25,7 @@ const QList<PreferenceKeys::Row>& PreferenceKeys::all()
         rowOf(finishedOnboarding),
         rowOf(savedCustomTones),
         rowOf(sessionSharedWithBrowser),
+        rowOf(automaticallyChecksForUpdates),
     };
     return rows;
 }

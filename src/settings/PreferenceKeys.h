@@ -53,6 +53,9 @@ public:
     // Whether the sign-in is shared with the browser.
     static constexpr Key<bool> sessionSharedWithBrowser { QLatin1String("sessionSharedWithBrowser"),
         [] { return false; } };
+    // Whether the update feed is read without being asked; off until the user turns it on.
+    static constexpr Key<bool> automaticallyChecksForUpdates { QLatin1String("automaticallyChecksForUpdates"),
+        [] { return false; } };
 
     // Every key above, in that order.
     static const QList<Row>& all();

@@ -233,6 +233,27 @@ TEST(HarperCheckerContract, StartResultTellsFilesFromARefusingEngine)
     }
 }
 
+TEST(HarperCheckerContract, ARefusedStartIsTriedOnceMoreInAFreshContext)
+{
+    // A request made while the first start is refused waits for the second, which answers it;
+    // the engine that always refuses is still refused after its second try.
+    Harness harness("refuses-first-start");
+    harness.start();
+    harness.lint(QStringLiteral("early bird"));
+    ASSERT_TRUE(harness.waitForAnswers(1));
+    EXPECT_EQ(harness.record().ready, true);
+    EXPECT_EQ(harness.checker().startResult(), HarperChecker::Start::ready);
+    const QList<TextIssue> issues = harness.issuesFor(QStringLiteral("early bird"));
+    ASSERT_EQ(issues.size(), 1);
+    EXPECT_EQ(issues[0].message, QStringLiteral("attempt 2"));
+
+    Harness refused("rejected-setup");
+    refused.start();
+    ASSERT_TRUE(refused.waitForReady());
+    EXPECT_EQ(refused.checker().startResult(), HarperChecker::Start::engineRefused);
+    EXPECT_EQ(refused.checker().startRefusal(), QStringLiteral("Error: cannot start"));
+}
+
 // Engines that cannot start: onReady(false) once, then every request gets nothing.
 class BrokenEngine : public testing::TestWithParam<const char*> { };
 

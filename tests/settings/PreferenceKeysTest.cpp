@@ -51,7 +51,7 @@ TEST(PreferenceKeysTest, NamesEveryStoredKeyOnceWithADefaultOfItsType)
     EXPECT_EQ(names,
         (QStringList { u("appChoices"), u("pausedUntil"), u("badgeCorners"), u("badgePositions"), u("hiddenBadges"),
             u("dictionary"), u("grammarOn"), u("language"), u("finishedOnboarding"), u("savedCustomTones"),
-            u("sessionSharedWithBrowser") }));
+            u("sessionSharedWithBrowser"), u("automaticallyChecksForUpdates") }));
 }
 
 TEST_F(PreferenceSchemaTest, EverySchemaUpToTheCurrentOneIsReadWithItsValues)
