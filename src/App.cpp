@@ -8,14 +8,16 @@
 #include "core/SystemClock.h"
 #include "grammar/HarperChecker.h"
 #include "platform/DesktopSession.h"
-#include "platform/Hotkey.h"
-#include "platform/TrustCheck.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/X11Display.h"
+#include "service/AccountEndpoints.h"
+#include "service/AccountStore.h"
 #include "service/PersistentCookieJar.h"
 #include "service/QuillcraftClient.h"
 #include "service/ServiceNetwork.h"
+#include "service/Updater.h"
 #include "settings/AppPolicy.h"
+#include "shell/QuillcraftApp.h"
 #include "views/Theme.h"
 
 #include <QApplication>
@@ -111,23 +113,18 @@ int run(int argc, char** argv)
     if (const std::optional<QString> stateFile = DevelopmentHooks::stateFile())
         assistant.setStateFile(*stateFile);
     assistant.setForcePaste(DevelopmentHooks::forcePaste());
-    // Until the status-area menu exists, notices go to the terminal that started us.
-    assistant.onNotice = [](const QString& notice) { // A closed terminal loses only the notice.
-        (void)CommandLine::printOut(notice + u'\n');
-    };
-    assistant.onUpgrade = [origin] { QDesktopServices::openUrl(origin.resolved(QUrl(QStringLiteral("pricing")))); };
 
-    Hotkey rewriteKey(system->hotkeyGrabber(), Hotkey::rewriteId, [&assistant] { assistant.openFromShortcut(); });
-    if (!rewriteKey.registerShortcut())
-        CommandLine::printError(rewriteKey.refusal());
+    AccountStore account(AccountEndpoints(client, &policy.defaults()), clock);
+    Updater updater(QUrl(QStringLiteral(QUILLCRAFT_UPDATE_FEED)), QStringLiteral(QUILLCRAFT_VERSION), policy.defaults(),
+        clock, [](const QUrl& page) { QDesktopServices::openUrl(page); });
 
-    assistant.start();
-    (void)CommandLine::printOut(QStringLiteral("Quillcraft is running; press Ctrl+C here to quit.\n"));
-    if (!system->trustCheck().isTrusted()) {
-        (void)CommandLine::printOut(QStringLiteral("Accessibility is switched off, so Quillcraft cannot read other "
-                                                   "applications' fields yet; turn on assistive technologies in your "
-                                                   "desktop's settings.\n"));
-    }
+    // A closed terminal loses only the line.
+    const auto say = [](const QString& line) { (void)CommandLine::printOut(line + u'\n'); };
+    QuillcraftApp controller(QuillcraftApp::Parts { policy, assistant, account, updater, system->hotkeyGrabber(),
+        system->frontmostApp(), system->trustCheck(), system->screens(), clock, &system->floatingWindows(),
+        QCoreApplication::applicationPid(), say });
+    controller.launch();
+    say(QStringLiteral("Quillcraft is running; press Ctrl+C here to quit."));
     return QApplication::exec();
 }
 
