@@ -9,15 +9,17 @@
 #include "core/SystemClock.h"
 #include "grammar/HarperChecker.h"
 #include "platform/DesktopSession.h"
-#include "platform/Hotkey.h"
-#include "platform/TrustCheck.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/X11Display.h"
+#include "service/AccountEndpoints.h"
+#include "service/AccountStore.h"
 #include "service/PersistentCookieJar.h"
 #include "service/QuillcraftClient.h"
 #include "service/ServiceNetwork.h"
+#include "service/Updater.h"
 #include "settings/AppPolicy.h"
 #include "shell/HandoffMessage.h"
+#include "shell/QuillcraftApp.h"
 #include "shell/SingleInstance.h"
 #include "views/Theme.h"
 
@@ -154,12 +156,6 @@ int run(int argc, char** argv)
         qCWarning(lcShell, "No private folder for the single-instance socket.");
     else if (const std::optional<int> status = claimInstance(instance))
         return *status;
-    QObject::connect(&instance, &SingleInstance::raiseRequested,
-        [] { qCInfo(lcShell, "Another start asked Quillcraft to come forward."); });
-    QObject::connect(&instance, &SingleInstance::urlReceived, [](const QUrl& url) {
-        qCInfo(lcShell) << "A sign-in link arrived:" << url.adjusted(QUrl::RemoveQuery).toString();
-    });
-
     Theme::registerFont();
 
     // Said once, at start-up: the program keeps serving X11 and XWayland applications.
@@ -181,23 +177,27 @@ int run(int argc, char** argv)
     if (const std::optional<QString> stateFile = DevelopmentHooks::stateFile())
         assistant.setStateFile(*stateFile);
     assistant.setForcePaste(DevelopmentHooks::forcePaste());
-    // Until the status-area menu exists, notices go to the terminal that started us.
-    assistant.onNotice = [](const QString& notice) { // A closed terminal loses only the notice.
-        (void)CommandLine::printOut(notice + u'\n');
-    };
-    assistant.onUpgrade = [origin] { QDesktopServices::openUrl(origin.resolved(QUrl(QStringLiteral("pricing")))); };
 
-    Hotkey rewriteKey(system->hotkeyGrabber(), Hotkey::rewriteId, [&assistant] { assistant.openFromShortcut(); });
-    if (!rewriteKey.registerShortcut())
-        CommandLine::printError(rewriteKey.refusal());
+    AccountStore account(AccountEndpoints(client, &policy.defaults()), clock);
+    Updater updater(QUrl(QStringLiteral(QUILLCRAFT_UPDATE_FEED)), QStringLiteral(QUILLCRAFT_VERSION), policy.defaults(),
+        clock, [](const QUrl& page) { QDesktopServices::openUrl(page); });
 
-    assistant.start();
-    (void)CommandLine::printOut(QStringLiteral("Quillcraft is running; press Ctrl+C here to quit.\n"));
-    if (!system->trustCheck().isTrusted()) {
-        (void)CommandLine::printOut(QStringLiteral("Accessibility is switched off, so Quillcraft cannot read other "
-                                                   "applications' fields yet; turn on assistive technologies in your "
-                                                   "desktop's settings.\n"));
-    }
+    // A closed terminal loses only the line.
+    const auto say = [](const QString& line) { (void)CommandLine::printOut(line + u'\n'); };
+    QuillcraftApp controller(QuillcraftApp::Parts { policy, assistant, account, updater, system->hotkeyGrabber(),
+        system->frontmostApp(), system->trustCheck(), system->screens(), clock, &system->floatingWindows(),
+        QCoreApplication::applicationPid(), say });
+    controller.launch();
+
+    // Another start of the program: the user looks for it, or the browser brings a sign-in back.
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &controller,
+        [&controller] { controller.openSettings(QuillcraftApp::SettingsTab::general); });
+    QObject::connect(&instance, &SingleInstance::urlReceived, &account, [&account](const QUrl& url) {
+        // The store compares the link's state with the sign-in it opened; the token is never logged.
+        if (!account.handleCallback(url.toString(QUrl::FullyEncoded)))
+            qCInfo(lcShell, "A sign-in link that no open sign-in asked for was ignored.");
+    });
+    say(QStringLiteral("Quillcraft is running; press Ctrl+C here to quit."));
     return QApplication::exec();
 }
 

@@ -17,6 +17,7 @@
 #include "views/SelectionButton.h"
 #include "views/SuggestionCard.h"
 #include "views/Theme.h"
+#include "views/ToastView.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -234,6 +235,11 @@ const std::vector<Entry>& entries()
         { QStringLiteral("account-waiting"), AccountPreviews::waiting },
         { QStringLiteral("account-signed-in"), AccountPreviews::signedIn },
         { QStringLiteral("account-settings"), AccountPreviews::inSettings },
+        { QStringLiteral("toast"),
+            [] {
+                return std::make_unique<ToastView>(
+                    QStringLiteral("Another app uses Ctrl+Alt+R. Highlight text and click Rewrite instead."));
+            } },
     });
     return table;
 }

@@ -1,0 +1,38 @@
+#include "shell/WindowPresenter.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace quillcraft::WindowPresenter {
+
+namespace {
+
+constexpr int aboveCentre = 80;
+
+} // namespace
+
+QRect frameFor(const QSize& size, const QRect& available)
+{
+    const int x = available.x() + (available.width() - size.width()) / 2;
+    const int y = available.y() + (available.height() - size.height()) / 2 - aboveCentre;
+    return { QPoint(x, std::max(available.y(), y)), size };
+}
+
+void present(QWidget& window)
+{
+    window.adjustSize();
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        window.move(frameFor(window.size(), screen->availableGeometry()).topLeft());
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace quillcraft::WindowPresenter

@@ -1,0 +1,148 @@
+#include "shell/QuillcraftApp.h"
+
+#include "assistant/WritingAssistant.h"
+#include "grammar/GrammarChecker.h"
+#include "platform/Hotkey.h"
+#include "platform/TrustCheck.h"
+#include "service/AccountStore.h"
+#include "service/Updater.h"
+#include "settings/AppPolicy.h"
+#include "settings/DefaultsStore.h"
+#include "shell/StatusMenu.h"
+#include "shell/Toaster.h"
+#include "shell/WindowPresenter.h"
+
+#include "FakeDesktopInput.h"
+#include "FakeFieldScene.h"
+#include "FakePointerMonitor.h"
+#include "ManualClock.h"
+#include "TestText.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quillcraft;
+using namespace quillcraft::test;
+
+namespace {
+
+class FakeTrust final : public TrustCheck {
+public:
+    bool isTrusted() const override { return trusted; }
+    void requestAccess() override { ++requests; }
+    bool trusted = true;
+    int requests = 0;
+};
+
+class SilentChecker final : public GrammarChecker {
+public:
+    void start(ReadyHandler handler) override { handler(true); }
+    void lint(const QString&, Completion, Failure = {}) override { }
+};
+
+TEST(WindowPresenterTest, CentresAcrossAndEightyAboveTheMiddle)
+{
+    EXPECT_EQ(
+        WindowPresenter::frameFor(QSize(448, 300), QRect(0, 30, 1280, 1000)), QRect(416, 30 + 350 - 80, 448, 300));
+    // A window taller than the room left above the middle stays below the top.
+    EXPECT_EQ(WindowPresenter::frameFor(QSize(400, 900), QRect(100, 0, 800, 1000)).top(), 0);
+}
+
+// The controller over the assistant's fakes, with the editor of the scene frontmost.
+class QuillcraftAppTest : public testing::Test {
+protected:
+    QuillcraftAppTest() { scene.apps.frontmost = FakeFieldScene::targetPid; }
+
+    QStringList titles()
+    {
+        app.menu().rebuild();
+        QStringList result;
+        for (const QAction* action : app.menu().menu().actions())
+            result << action->text();
+        return result;
+    }
+
+    QTemporaryDir dir;
+    DefaultsStore store { dir.filePath(u("defaults.json")) };
+    AppPolicy policy { store };
+    FakeFieldScene scene;
+    FakeTrust trust;
+    FakeClipboard clipboard;
+    FakeKeys keys;
+    FakeGrabber grabber;
+    FakePointerMonitor pointer;
+    ManualClock clock;
+    SilentChecker checker;
+    QNetworkAccessManager network;
+    QuillcraftClient client { &network, QUrl(u("http://127.0.0.1:9")) };
+    AssistantServices services { scene.accessibility, scene.screens, scene.apps, trust, clipboard, keys, grabber, clock,
+        nullptr, &pointer, 1 };
+    WritingAssistant assistant { services, policy, checker, client };
+    AccountStore account { AccountEndpoints(&network, QUrl(u("http://127.0.0.1:9")), nullptr), clock,
+        [](const QUrl&) { return true; } };
+    Updater updater { QUrl(), u("1.0"), store, clock, [](const QUrl&) {} };
+    QStringList said;
+    QuillcraftApp app { QuillcraftApp::Parts { policy, assistant, account, updater, grabber, scene.apps, trust,
+        scene.screens, clock, nullptr, 1, [this](const QString& line) { said << line; } } };
+};
+
+TEST_F(QuillcraftAppTest, ATakenShortcutIsToldInAToastAndTheRestRuns)
+{
+    grabber.takenElsewhere = { Hotkey::defaultCombination() };
+    app.launch();
+    EXPECT_EQ(app.toaster().text(), u("Another app uses Ctrl+Alt+R. Highlight text and click Rewrite instead."));
+    // Without a status area (offscreen) the program says so once and keeps going.
+    EXPECT_EQ(said.count(QuillcraftApp::noTrayMessage()), 1);
+    app.launch();
+    EXPECT_EQ(said.count(QuillcraftApp::noTrayMessage()), 1);
+}
+
+TEST_F(QuillcraftAppTest, TheMenuFollowsTheAssistantsStatusAndTheFrontmostApp)
+{
+    app.launch();
+    clock.advance(WritingAssistant::pollIntervalMs);
+    EXPECT_EQ(app.status().kind, AssistantStatus::Kind::checking);
+    EXPECT_TRUE(titles().contains(u("Turn off in Editor")));
+
+    // Its own window in front: no per-app rows.
+    scene.apps.running.append({ 1, u("quillcraft"), u("Quillcraft") });
+    scene.apps.frontmost = 1;
+    EXPECT_FALSE(titles().contains(u("Turn off in Quillcraft")));
+
+    trust.trusted = false;
+    clock.advance(WritingAssistant::pollIntervalMs);
+    const QStringList rows = titles();
+    EXPECT_EQ(rows.first(), u("Needs Accessibility access"));
+    app.menu().menu().actions().at(1)->trigger();
+    EXPECT_EQ(trust.requests, 1);
+}
+
+TEST_F(QuillcraftAppTest, NoticesBecomeToasts)
+{
+    app.launch();
+    ASSERT_TRUE(assistant.onNotice);
+    assistant.onNotice(u("Quillcraft lost the text field."));
+    EXPECT_EQ(app.toaster().text(), u("Quillcraft lost the text field."));
+}
+
+TEST_F(QuillcraftAppTest, OpeningTheSettingsAgainReplacesTheWindow)
+{
+    app.openSettings(QuillcraftApp::SettingsTab::account);
+    const QPointer<QWidget> first = app.settingsWindow();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->windowTitle(), u("Account"));
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_GE(first->width(), 448);
+
+    app.openSettings(QuillcraftApp::SettingsTab::general);
+    EXPECT_FALSE(first) << "the first window is gone";
+    ASSERT_NE(app.settingsWindow(), nullptr);
+    EXPECT_TRUE(app.settingsWindow()->isVisible());
+}
+
+} // namespace
