@@ -75,8 +75,10 @@ bool IssuePresenter::drawUnderlines(const FocusedField& field, const QList<TextI
         hideUnderlines();
         return false;
     }
-    const QString key = QString::number(qHash(field.text())) + u'|' + rectText(field.frame()) + u'|'
-        + rectText(field.visibleFrame()) + u'|' + rectText(firstRaw);
+    // Nothing to measure: no reason to hash the whole text (a large field pays for it every tick).
+    const QString key = visible.isEmpty() ? QString()
+                                          : QString::number(qHash(field.text())) + u'|' + rectText(field.frame()) + u'|'
+            + rectText(field.visibleFrame()) + u'|' + rectText(firstRaw);
     if (key != m_boundsKey) {
         m_boundsKey = key;
         m_bounds.clear();

@@ -183,6 +183,8 @@ struct AtspiElement::Recent {
     Time extentsAt;
     std::optional<QString> role;
     Time roleAt;
+    // The element's offset unit once its text showed it; it never changes.
+    std::optional<OffsetUnit> unit;
     ElementRef window;
     bool isWindow = false;
     Time windowAt;
@@ -254,8 +256,15 @@ std::optional<AtspiElement::Text> AtspiElement::readTextNow() const
 
 OffsetUnit AtspiElement::unitFor(const Text& text) const
 {
-    if (const auto detected = OffsetUnits::detect(text.characterCount, text.text))
-        m_unit = detected;
+    // Told once per element: telling it scans the whole text.
+    if (!m_unit)
+        m_unit = recent().unit;
+    if (!m_unit) {
+        if (const auto detected = OffsetUnits::detect(text.characterCount, text.text)) {
+            m_unit = detected;
+            recent().unit = detected;
+        }
+    }
     if (m_unit)
         return *m_unit;
     // The text cannot tell yet (nothing outside the Basic Multilingual Plane),
