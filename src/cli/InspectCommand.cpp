@@ -29,8 +29,9 @@ QString usage()
                           "field, or \"\"), textLength and selection ([location, length]) in UTF-16 units,\n"
                           "selectedText, frame, visibleFrame and editorFrame ([x, y, width, height] in Quillcraft's\n"
                           "logical pixels, the origin at the bottom-left corner of the primary screen),\n"
-                          "isWebContent and offsetUnit (what the application counts text offsets in: \"utf16\" or\n"
-                          "\"codepoint\"). The text of password fields is never read.\n"
+                          "isWebContent, offsetUnit (what the application counts text offsets in: \"utf16\" or\n"
+                          "\"codepoint\") and selectionBounds (the box the application gives for the selection, in\n"
+                          "the same pixels). The text of password fields is never read.\n"
                           "\n"
                           "Options:\n"
                           "  --watch     print one line whenever what it shows changes, until interrupted\n"
@@ -65,6 +66,7 @@ QJsonObject inspectReport(const FieldReading& reading)
         { QStringLiteral("editorFrame"), QJsonValue::Null },
         { QStringLiteral("isWebContent"), false },
         { QStringLiteral("offsetUnit"), QJsonValue::Null },
+        { QStringLiteral("selectionBounds"), QJsonValue::Null },
     };
     // Only a checkable field's text is ever looked at.
     if (const auto& field = reading.field) {
@@ -78,6 +80,9 @@ QJsonObject inspectReport(const FieldReading& reading)
         report[QStringLiteral("isWebContent")] = field->isWebContent();
         if (const auto unit = field->element()->offsetUnit())
             report[QStringLiteral("offsetUnit")] = OffsetUnits::name(*unit);
+        // Where underlines would go: shows whether the application's boxes match its field.
+        if (field->selection().length > 0)
+            report[QStringLiteral("selectionBounds")] = rectValue(field->rawBounds(field->selection()));
     }
     return report;
 }

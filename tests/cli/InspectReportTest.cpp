@@ -68,7 +68,7 @@ TEST_F(InspectReportTest, PasswordFieldShowsNoText)
         report.value(QStringLiteral("reason")).toString(), QStringLiteral("The focused element is a password field."));
     EXPECT_TRUE(report.value(QStringLiteral("textLength")).isNull());
     EXPECT_FALSE(QJsonDocument(report).toJson().contains("hunter2"));
-    EXPECT_EQ(report.keys().size(), 14);
+    EXPECT_EQ(report.keys().size(), 15);
 }
 
 TEST_F(InspectReportTest, NothingFocused)
