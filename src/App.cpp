@@ -190,8 +190,10 @@ int run(int argc, char** argv)
     controller.launch();
 
     // Another start of the program: the user looks for it, or the browser brings a sign-in back.
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &controller,
-        [&controller] { controller.openSettings(QuillcraftApp::SettingsTab::general); });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &controller, [&controller] {
+        qCInfo(lcShell, "Another start asked Quillcraft to come forward.");
+        controller.openSettings(QuillcraftApp::SettingsTab::general);
+    });
     QObject::connect(&instance, &SingleInstance::urlReceived, &account, [&account](const QUrl& url) {
         // The store compares the link's state with the sign-in it opened; the token is never logged.
         if (!account.handleCallback(url.toString(QUrl::FullyEncoded)))
