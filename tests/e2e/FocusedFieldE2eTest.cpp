@@ -196,6 +196,45 @@ TEST_P(FocusedFieldE2eTest, BoundsOfTextScrolledOutOfViewAreAbsentButRawBoundsAr
     EXPECT_LT(raw->bottom(), field->visibleFrame().top());
 }
 
+TEST_P(FocusedFieldE2eTest, BoundsInALineScrolledToItsEndAreWhereItsCharactersShow)
+{
+    auto field = focusField(lineField);
+    ASSERT_TRUE(field);
+    QString line;
+    for (int i = 0; i < 60; ++i)
+        line += QStringLiteral("word%1 teh ").arg(i);
+    line += QStringLiteral("last");
+    ASSERT_EQ(write(*field, { 0, field->text().size(), line }), FieldWriter::WriteResult::written);
+    ASSERT_TRUE(pressKeys(QStringLiteral("End")));
+    ASSERT_TRUE(waitUntil([&] {
+        field = field->refreshed();
+        return field && field->text() == line && field->selection() == TextRange { line.size(), 0 };
+    }));
+
+    // The end shows inside the field, on the middle of its line; the start is scrolled
+    // away. Qt scrolls when it paints, a moment after the key.
+    std::optional<QRectF> end;
+    ASSERT_TRUE(waitUntil([&] {
+        return (end = field->bounds({ line.size() - 4, 4 })).has_value();
+    })) << "the last word has no box inside the field";
+    EXPECT_TRUE(containsRect(field->visibleFrame(), *end));
+    EXPECT_GT(end->left(), field->visibleFrame().center().x());
+    EXPECT_NEAR(end->center().y(), field->visibleFrame().center().y(), 3);
+    EXPECT_EQ(field->bounds({ 0, 5 }), std::nullopt);
+
+    // Back at the start the first word is where it was drawn, just inside the frame.
+    ASSERT_TRUE(pressKeys(QStringLiteral("Home")));
+    ASSERT_TRUE(waitUntil([&] {
+        field = field->refreshed();
+        return field && field->selection() == TextRange { 0, 0 };
+    }));
+    std::optional<QRectF> start;
+    ASSERT_TRUE(waitUntil([&] { return (start = field->bounds({ 0, 5 })).has_value(); }));
+    EXPECT_GE(start->left(), field->visibleFrame().left());
+    EXPECT_LT(start->left(), field->visibleFrame().left() + 12);
+    EXPECT_EQ(field->bounds({ line.size() - 4, 4 }), std::nullopt);
+}
+
 TEST_P(FocusedFieldE2eTest, PasswordAndDisabledFieldsAreNotFields)
 {
     ASSERT_TRUE(target.focus(passwordField));

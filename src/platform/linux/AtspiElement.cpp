@@ -4,6 +4,7 @@
 #include "platform/ReportedText.h"
 #include "platform/linux/AtspiScaling.h"
 #include "platform/linux/AtspiSupport.h"
+#include "platform/linux/QtLineBoxes.h"
 
 #include <QScopeGuard>
 
@@ -188,6 +189,11 @@ struct AtspiElement::Recent {
     ElementRef window;
     bool isWindow = false;
     Time windowAt;
+    // Where a Qt line edit draws its characters, measured for this text, caret and frame.
+    std::optional<QtLineBoxes::Key> lineKey;
+    std::optional<qreal> lineShift;
+    bool lineSettled = false;
+    Time lineAt;
 
     static bool fresh(Time at, qint64 ms)
     {
@@ -392,20 +398,59 @@ std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
     const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range.location, text->text, unit));
     const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
     Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
+    std::optional<QRectF> reported = reportedBounds(iface.get(), start, end);
+    if (!reported)
+        return std::nullopt;
+    if (isQtElement() && role() == AX::textFieldRole) {
+        const std::optional<QRectF> field = reportedExtents();
+        if (const std::optional<qreal> shift = field ? qtLineShift(iface.get(), *text, *field) : std::nullopt)
+            reported = QtLineBoxes::placed(*reported, *shift, *field);
+    }
+    return AtspiScaling::toProgram(m_accessible, *reported);
+}
+
+std::optional<QRectF> AtspiElement::reportedBounds(AtspiText* iface, int start, int end) const
+{
     if (!m_noRangeExtents) {
         CallError error;
         const Owned<AtspiRect> rect(
-            atspi_text_get_range_extents(iface.get(), start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
+            atspi_text_get_range_extents(iface, start, end, ATSPI_COORD_TYPE_SCREEN, error.out()));
         if (!error && rect)
-            return AtspiScaling::toProgram(m_accessible, QRectF(rect->x, rect->y, rect->width, rect->height));
+            return QRectF(rect->x, rect->y, rect->width, rect->height);
         // GTK 4.8 has no range extents at all; its characters still answer.
         m_noRangeExtents = error.code() == AXError::notImplemented || error.code() == AXError::failure;
     }
-    const std::optional<QRectF> first = characterBounds(iface.get(), start);
-    const std::optional<QRectF> last = end > start + 1 ? characterBounds(iface.get(), end - 1) : first;
+    const std::optional<QRectF> first = characterBounds(iface, start);
+    const std::optional<QRectF> last = end > start + 1 ? characterBounds(iface, end - 1) : first;
     if (!first || !last)
         return std::nullopt;
-    return AtspiScaling::toProgram(m_accessible, first->united(*last));
+    return first->united(*last);
+}
+
+// Measuring takes a dozen calls, so a measure is kept for its text, caret and frame,
+// and the caret is not asked again for the other underlines of the same round. Qt
+// scrolls the line when it paints, which may come after the caret moved: a measure
+// is kept only once a later round found the same.
+std::optional<qreal> AtspiElement::qtLineShift(AtspiText* iface, const Text& text, const QRectF& field) const
+{
+    if (const Recent& reads = recent(); reads.lineKey && reads.lineKey->text == text.text
+        && reads.lineKey->field == field && Recent::fresh(reads.lineAt, recentReadMs))
+        return reads.lineShift;
+    const std::optional<int> caret = QtLineBoxes::caret(iface);
+    if (!caret)
+        return std::nullopt;
+    QtLineBoxes::Key key { text.text, *caret, field };
+    if (const Recent& reads = recent(); reads.lineKey == key && reads.lineSettled) {
+        recent().lineAt = std::chrono::steady_clock::now();
+        return reads.lineShift;
+    }
+    const std::optional<qreal> shift = QtLineBoxes::shift(iface, text.characterCount, field);
+    Recent& again = recent();
+    again.lineSettled = again.lineKey == key && again.lineShift == shift;
+    again.lineKey = std::move(key);
+    again.lineShift = shift;
+    again.lineAt = std::chrono::steady_clock::now();
+    return shift;
 }
 
 // GTK 4 answers character extents only relative to its window, which is how it reports everything.

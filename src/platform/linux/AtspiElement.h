@@ -61,6 +61,8 @@ private:
     AXError replaceSelection(const QString& replacement);
     AXError setText(const QString& text);
     std::optional<QRectF> boundsFor(TextRange range) const;
+    std::optional<QRectF> reportedBounds(AtspiText* iface, int start, int end) const;
+    std::optional<qreal> qtLineShift(AtspiText* iface, const Text& text, const QRectF& field) const;
     std::optional<QRectF> characterBounds(AtspiText* iface, int offset) const;
     QString role() const;
     QString roleNow() const;
