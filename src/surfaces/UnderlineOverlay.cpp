@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace quillcraft {
 
 namespace {
@@ -43,8 +45,18 @@ void UnderlineOverlay::show(const QList<Mark>& marks, const QRectF& field)
     const QRectF frame = field.adjusted(-fieldOutset, -fieldOutset, fieldOutset, fieldOutset);
     QList<Mark> local;
     local.reserve(marks.size());
-    for (const Mark& mark : marks)
-        local.append(Mark { mark.rect.translated(-frame.topLeft()), mark.color, mark.highlighted });
+    for (const Mark& mark : marks) {
+        // A word half scrolled out of a line is underlined only where it shows.
+        QRectF shown = mark.rect;
+        shown.setLeft(std::max(shown.left(), field.left()));
+        shown.setRight(std::min(shown.right(), field.right()));
+        if (shown.width() > 0)
+            local.append(Mark { shown.translated(-frame.topLeft()), mark.color, mark.highlighted });
+    }
+    if (local.isEmpty()) {
+        hide();
+        return;
+    }
     if (frame == m_frame && local == m_view->marks() && m_window->isVisible())
         return;
 

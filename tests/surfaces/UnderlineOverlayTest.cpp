@@ -57,6 +57,18 @@ TEST(UnderlineOverlay, LiesOverTheFieldGrownByFourAndHidesWithoutMarks)
     EXPECT_FALSE(overlay.isVisible());
 }
 
+TEST(UnderlineOverlay, WordsHalfOutsideTheFieldAreUnderlinedOnlyInside)
+{
+    UnderlineOverlay overlay(screens, nullptr);
+    const QRectF field(200, 500, 400, 30);
+    overlay.show({ { QRectF(180, 506, 40, 16), red, false }, { QRectF(580, 506, 40, 16), blue, false },
+                     { QRectF(620, 506, 40, 16), blue, false } },
+        field);
+    ASSERT_EQ(overlay.view().marks().size(), 2);
+    EXPECT_EQ(overlay.view().marks().at(0).rect, QRectF(4, 10, 20, 16));
+    EXPECT_EQ(overlay.view().marks().at(1).rect, QRectF(384, 10, 20, 16));
+}
+
 TEST(UnderlineOverlay, AnUnchangedShowDrawsNothingNew)
 {
     RecordingFloatingWindows windows;
