@@ -38,6 +38,8 @@ int errorCode(AXError error)
         return -25208;
     case AXError::noValue:
         return -25212;
+    case AXError::apiDisabled:
+        return -25211;
     }
     return -25200;
 }

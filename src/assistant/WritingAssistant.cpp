@@ -175,12 +175,16 @@ void WritingAssistant::tick()
         report(Status::idle());
         return;
     }
-    if (frontmost && *frontmost != m_lastPid) {
+    // An application that hides its windows is asked again: it may only be starting.
+    if (frontmost && (*frontmost != m_lastPid || m_accessibilityResult == AXError::apiDisabled)) {
         const std::optional<RunningApp> app = m_services.apps.application(*frontmost);
         const bool own = *frontmost == m_services.ownPid && !m_policy.allowsOwnFields();
         if (!own && m_policy.isOn(app ? app->bundleID : QString())) {
             m_lastPid = *frontmost;
             m_accessibilityResult = FocusedField::enableAccessibility(m_services.accessibility, *frontmost);
+            if (const std::optional<QString> hint = m_hiddenContent.seen(*frontmost,
+                    m_accessibilityResult == AXError::apiDisabled, m_services.clock.now(), app ? app->name : QString()))
+                notice(*hint);
         }
     }
 

@@ -3,6 +3,7 @@
 #include "assistant/AssistantServices.h"
 #include "assistant/AssistantStatus.h"
 #include "assistant/FocusedField.h"
+#include "assistant/HiddenContentHint.h"
 #include "assistant/PendingWork.h"
 #include "core/TextRange.h"
 #include "grammar/TextIssue.h"
@@ -162,6 +163,7 @@ private:
     qint64 m_unresponsivePid = 0;
     qint64 m_unresponsiveUntil = 0;
     AXError m_accessibilityResult = AXError::success;
+    HiddenContentHint m_hiddenContent;
     std::optional<FieldBadge::State> m_badgeState;
     std::optional<Status> m_lastStatus;
     std::optional<QString> m_lastNotice;

@@ -18,7 +18,8 @@ public:
     // The element with keyboard focus in the frontmost application, or null.
     virtual ElementRef focusedElement() = 0;
     // Asks an application to expose its accessibility tree (for toolkits that
-    // only do so on request) and returns the platform's answer.
+    // only do so on request) and returns the platform's answer: apiDisabled when
+    // the application keeps its windows' contents hidden and cannot be asked.
     virtual AXError enableAccessibility(qint64 pid) = 0;
 
 protected:

@@ -29,6 +29,7 @@ enum class AXError {
     attributeUnsupported,
     cannotComplete, // no answer in time, or the application went away
     noValue,
+    apiDisabled, // the application keeps its windows' contents from accessibility
 };
 
 // One attribute value as the platform hands it over. Points and rectangles are

@@ -359,6 +359,40 @@ TEST_F(WritingAssistantTest, TheShortcutChoosesBetweenTheRewriteCardAndTheList)
     EXPECT_EQ(notices.last(), QStringLiteral("Click into a text field, highlight some text, then press Ctrl+Alt+R."));
 }
 
+TEST_F(WritingAssistantTest, AnApplicationHidingItsWindowsIsNamedOnceUnlessItWasOnlyStarting)
+{
+    const qint64 browser = 5151;
+    scene.apps.running.append({ browser, QStringLiteral("chromium-like"), QStringLiteral("Browser") });
+    scene.accessibility.focused = nullptr;
+    scene.accessibility.enableResult = AXError::apiDisabled;
+
+    // A program that shows its windows within the grace period is never named.
+    scene.apps.frontmost = browser;
+    clock.advance(1000);
+    scene.accessibility.enableResult = AXError::success;
+    clock.advance(3000);
+    EXPECT_TRUE(notices.isEmpty());
+    const int asked = scene.accessibility.enableCalls;
+    clock.advance(1000);
+    EXPECT_EQ(scene.accessibility.enableCalls, asked) << "asked again although it answered";
+
+    // One that keeps them hidden is named once, however long it stays in front.
+    const qint64 hiding = 5252;
+    scene.apps.running.append({ hiding, QStringLiteral("electron-like"), QStringLiteral("Chat") });
+    scene.accessibility.enableResult = AXError::apiDisabled;
+    scene.apps.frontmost = hiding;
+    clock.advance(10000);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices.first(),
+        QStringLiteral("Chat shows its windows to Quillcraft only when it is started with "
+                       "--force-renderer-accessibility."));
+    scene.apps.frontmost = FakeFieldScene::targetPid;
+    clock.advance(500);
+    scene.apps.frontmost = hiding;
+    clock.advance(5000);
+    EXPECT_EQ(notices.size(), 1);
+}
+
 TEST_F(WritingAssistantTest, TheStateFileHoldsTheTwentyThreeKeys)
 {
     const QString path = dir.filePath(QStringLiteral("state.json"));

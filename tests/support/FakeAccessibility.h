@@ -48,9 +48,15 @@ public:
     bool isAvailable() const override { return true; }
     void setMessagingTimeout(std::chrono::milliseconds limit) override { timeout = limit; }
     ElementRef focusedElement() override { return focused; }
-    AXError enableAccessibility(qint64) override { return AXError::success; }
+    AXError enableAccessibility(qint64) override
+    {
+        ++enableCalls;
+        return enableResult;
+    }
 
     ElementRef focused;
+    AXError enableResult = AXError::success;
+    int enableCalls = 0;
     std::chrono::milliseconds timeout { 0 };
 };
 

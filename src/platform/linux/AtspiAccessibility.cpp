@@ -26,6 +26,30 @@ bool hasTextInterface(AtspiAccessible* accessible)
     return Ref<AtspiText>(atspi_accessible_get_text_iface(accessible)) != nullptr;
 }
 
+// Chromium and the programs built on it show only empty top-level windows until they
+// are started with their accessibility switch; there is no way to turn it on from here.
+bool hidesItsWindows(AtspiAccessible* application)
+{
+    CallError error;
+    const QString toolkit = takeString(atspi_accessible_get_toolkit_name(application, error.out()));
+    if (error || toolkit.compare(QLatin1String("Chromium"), Qt::CaseInsensitive) != 0)
+        return false;
+    // Before its first window is on the bus it shows nothing either.
+    const int windows = atspi_accessible_get_child_count(application, nullptr);
+    for (int index = 0; index < windows; ++index) {
+        const Ref<AtspiAccessible> window = childAt(application, index);
+        if (!window)
+            return false;
+        // Its windows count a child that cannot be fetched.
+        const int children = atspi_accessible_get_child_count(window.get(), nullptr);
+        for (int child = 0; child < children; ++child) {
+            if (childAt(window.get(), child))
+                return false;
+        }
+    }
+    return true;
+}
+
 // An accessible as the focus search walks it.
 class AtspiFocusNode final : public FocusNode {
 public:
@@ -218,9 +242,11 @@ AXError AtspiAccessibility::enableAccessibility(qint64 pid)
     if (!m_impl->available)
         return AXError::cannotComplete;
     const auto& applications = m_impl->tracker->applications();
-    const bool onBus
-        = std::any_of(applications.begin(), applications.end(), [pid](const auto& app) { return app.pid == pid; });
-    return onBus ? AXError::success : AXError::cannotComplete;
+    const auto found
+        = std::find_if(applications.begin(), applications.end(), [pid](const auto& app) { return app.pid == pid; });
+    if (found == applications.end())
+        return AXError::cannotComplete;
+    return hidesItsWindows(found->accessible.get()) ? AXError::apiDisabled : AXError::success;
 }
 
 QString AtspiAccessibility::applicationName(qint64 pid) const
