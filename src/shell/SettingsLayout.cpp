@@ -59,21 +59,21 @@ QWidget* row(const QString& title, const QString& noteText, QWidget* control, co
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(16);
-    auto* texts = new QVBoxLayout;
+    // A title alone sits level with its control; the texts never take more height than they need.
+    auto* textBox = new QWidget(box);
+    auto* texts = new QVBoxLayout(textBox);
+    texts->setContentsMargins(0, 0, 0, 0);
     texts->setSpacing(2);
-    // A title alone sits level with its control.
-    texts->addStretch();
-    auto* titleText = new WrappedText(title, 0, box);
+    auto* titleText = new WrappedText(title, 0, textBox);
     titleText->setObjectName(name + QStringLiteral("Title"));
     titleText->setFont(Theme::geist(13, QFont::Medium));
     texts->addWidget(titleText);
     if (!noteText.isEmpty()) {
-        auto* under = note(noteText, box);
+        auto* under = note(noteText, textBox);
         under->setObjectName(name + QStringLiteral("Note"));
         texts->addWidget(under);
     }
-    texts->addStretch();
-    layout->addLayout(texts, 1);
+    layout->addWidget(textBox, 1, Qt::AlignVCenter);
     if (control) {
         control->setParent(box);
         if (control->accessibleName().isEmpty())
@@ -88,9 +88,8 @@ void clear(QLayout* layout)
     while (QLayoutItem* item = layout->takeAt(0)) {
         if (QWidget* widget = item->widget()) {
             // The row may hold the button whose click got us here: it goes once
-            // the click is over, and is no longer a child meanwhile.
+            // the click is over, still owned by the page if that never comes.
             widget->hide();
-            widget->setParent(nullptr);
             widget->deleteLater();
         } else if (QLayout* inner = item->layout())
             clear(inner);

@@ -26,7 +26,7 @@ WrappedText* note(const QString& text, QWidget* parent);
 // A row: `title` (and `noteText` under it when not empty) on the left, `control` on
 // the right. The note, when there is one, is named <name>Note.
 QWidget* row(const QString& title, const QString& noteText, QWidget* control, const QString& name, QWidget* parent);
-// Empties `layout`; its widgets are deleted once control returns to the event loop.
+// Empties `layout`; its widgets are hidden now and deleted once control returns to the event loop.
 void clear(QLayout* layout);
 // Gives the notes under `root` the secondary colour of its current palette.
 void restyle(QWidget* root);

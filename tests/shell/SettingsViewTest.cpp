@@ -240,6 +240,7 @@ TEST_F(SettingsViewTest, TheDictionaryCountsItsWordsAndRemovesThem)
     EXPECT_EQ(dictionaryCaption(), u("2 SAVED WORDS"));
 
     child<QuietButton>(u("remove:harper"))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(policy.dictionary(), QStringList { u("quillcraft") });
     EXPECT_EQ(view().dictionary().words(), QStringList { u("quillcraft") });
     EXPECT_EQ(dictionaryCaption(), u("1 SAVED WORD"));
@@ -345,6 +346,7 @@ TEST_F(SettingsAppRowsTest, SwitchesWriteChoicesAndTheTabReloadsWhenChosen)
     EXPECT_EQ(view().findChild<ToggleSwitch*>(u("appSwitch:org.example.Writer")), nullptr);
     view().setTab(SettingsView::Tab::general);
     view().setTab(SettingsView::Tab::apps);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_NE(view().findChild<ToggleSwitch*>(u("appSwitch:org.example.Writer")), nullptr);
     EXPECT_TRUE(toggle("appSwitch:code")->isChecked());
 }
