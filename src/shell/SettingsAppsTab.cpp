@@ -50,8 +50,7 @@ QList<SettingsAppsTab::Row> SettingsAppsTab::appRows(AppPolicy& policy, const In
         if (listed.contains(rowId))
             continue;
         listed.insert(rowId);
-        rows.append(Row { rowId, app && app->id == rowId ? app->name : rowId, AppPolicy::offByDefaultReason(rowId),
-            policy.isOn(rowId) });
+        rows.append(Row { rowId, app ? app->name : rowId, AppPolicy::offByDefaultReason(rowId), policy.isOn(rowId) });
     }
     std::stable_sort(rows.begin(), rows.end(),
         [](const Row& a, const Row& b) { return a.name != b.name ? a.name < b.name : a.id < b.id; });

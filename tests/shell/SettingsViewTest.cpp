@@ -209,6 +209,16 @@ TEST_F(SettingsViewTest, TheLoginSwitchGoesThroughTheStoreAndShowsItsRefusal)
     EXPECT_TRUE(problem->isHidden());
 }
 
+TEST_F(SettingsViewTest, ApprovalPendingIsExplainedWithoutARetry)
+{
+    loginItem.current = LoginItem::Status::requiresApproval;
+    loginItems.refresh();
+    EXPECT_FALSE(child<QWidget>(u("loginProblem"))->isHidden());
+    EXPECT_EQ(note("loginNote"), u("Allow Quillcraft in the desktop's settings to open it automatically at login."));
+    EXPECT_TRUE(child<QuietButton>(u("loginRetry"))->isHidden());
+    EXPECT_FALSE(toggle("loginSwitch")->isChecked());
+}
+
 TEST_F(SettingsViewTest, ShowingTheViewReadsTheLoginItemAgain)
 {
     view();
