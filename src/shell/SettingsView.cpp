@@ -93,8 +93,9 @@ SettingsView::SettingsView(Parts parts, std::function<void()> onDone, QWidget* p
     for (const Tab tab : allTabs) {
         QWidget* content = page(tab);
         content->setObjectName(QStringLiteral("page:") + title(tab));
-        content->setVisible(tab == m_tab);
+        // Parented first: a parentless page told to show would open as a window of its own.
         pageColumn->addWidget(content);
+        content->setVisible(tab == m_tab);
     }
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("tabContent"));
