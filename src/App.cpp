@@ -11,6 +11,7 @@
 #include "platform/DesktopSession.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
 #include "service/AccountEndpoints.h"
 #include "service/AccountStore.h"
 #include "service/PersistentCookieJar.h"
@@ -18,9 +19,11 @@
 #include "service/ServiceNetwork.h"
 #include "service/Updater.h"
 #include "settings/AppPolicy.h"
+#include "settings/LoginItemStore.h"
 #include "shell/HandoffMessage.h"
 #include "shell/QuillcraftApp.h"
 #include "shell/SingleInstance.h"
+#include "views/Appearance.h"
 #include "views/Theme.h"
 
 #include <QApplication>
@@ -100,6 +103,35 @@ std::optional<int> claimInstance(SingleInstance& instance)
     // A second copy is a nuisance, not a reason to refuse to run.
     qCWarning(lcShell, "Running without the single-instance check.");
     return std::nullopt;
+}
+
+// QUILLCRAFT_PREVIEW names a window to open right after launch: "settings",
+// "settings-apps", "settings-dictionary" or "settings-account", each maybe ending
+// in "-light" or "-dark" to force that appearance. Other names are not windows
+// of this launch path and are left alone.
+void showLaunchPreview(QuillcraftApp& controller, QString name)
+{
+    std::optional<Appearance> appearance;
+    for (const auto& [suffix, look] : { std::pair { QLatin1String("-light"), Appearance::light },
+             std::pair { QLatin1String("light"), Appearance::light },
+             std::pair { QLatin1String("-dark"), Appearance::dark } }) {
+        if (name.endsWith(suffix)) {
+            name.chop(suffix.size());
+            appearance = look;
+            break;
+        }
+    }
+    using Tab = QuillcraftApp::SettingsTab;
+    const std::pair<const char*, Tab> tabs[] = { { "settings", Tab::general }, { "settings-apps", Tab::apps },
+        { "settings-dictionary", Tab::dictionary }, { "settings-account", Tab::account } };
+    for (const auto& [preview, tab] : tabs) {
+        if (name == QLatin1String(preview)) {
+            if (appearance)
+                AppearanceChoice::apply(*appearance);
+            controller.openSettings(tab);
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -182,12 +214,17 @@ int run(int argc, char** argv)
     Updater updater(QUrl(QStringLiteral(QUILLCRAFT_UPDATE_FEED)), QStringLiteral(QUILLCRAFT_VERSION), policy.defaults(),
         clock, [](const QUrl& page) { QDesktopServices::openUrl(page); });
 
+    XdgAutostartLoginItem autostart;
+    LoginItemStore loginItem(autostart);
+
     // A closed terminal loses only the line.
     const auto say = [](const QString& line) { (void)CommandLine::printOut(line + u'\n'); };
     QuillcraftApp controller(QuillcraftApp::Parts { policy, assistant, account, updater, system->hotkeyGrabber(),
         system->frontmostApp(), system->trustCheck(), system->screens(), clock, &system->floatingWindows(),
-        QCoreApplication::applicationPid(), say });
+        QCoreApplication::applicationPid(), say, loginItem, system->installedApps() });
     controller.launch();
+    if (const std::optional<QString> preview = DevelopmentHooks::preview())
+        showLaunchPreview(controller, *preview);
 
     // Another start of the program: the user looks for it, or the browser brings a sign-in back.
     QObject::connect(&instance, &SingleInstance::raiseRequested, &controller, [&controller] {

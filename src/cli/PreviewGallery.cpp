@@ -1,6 +1,7 @@
 #include "PreviewGallery.h"
 #include "AccountPreviews.h"
 #include "RewritePreviews.h"
+#include "SettingsPreviews.h"
 
 #include "service/QuillcraftClient.h"
 #include "surfaces/UnderlineView.h"
@@ -235,6 +236,12 @@ const std::vector<Entry>& entries()
         { QStringLiteral("account-waiting"), AccountPreviews::waiting },
         { QStringLiteral("account-signed-in"), AccountPreviews::signedIn },
         { QStringLiteral("account-settings"), AccountPreviews::inSettings },
+        { QStringLiteral("settings"), SettingsPreviews::general },
+        { QStringLiteral("settings-general-full"), SettingsPreviews::generalFull },
+        { QStringLiteral("settings-apps"), SettingsPreviews::apps },
+        { QStringLiteral("settings-dictionary"), SettingsPreviews::dictionary },
+        { QStringLiteral("settings-dictionary-empty"), SettingsPreviews::emptyDictionary },
+        { QStringLiteral("settings-account"), SettingsPreviews::account },
         { QStringLiteral("toast"),
             [] {
                 return std::make_unique<ToastView>(

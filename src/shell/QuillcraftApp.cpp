@@ -10,9 +10,8 @@
 #include "service/AccountStore.h"
 #include "service/Updater.h"
 #include "settings/AppPolicy.h"
-#include "shell/AccountWindow.h"
+#include "shell/SettingsWindow.h"
 #include "shell/Toaster.h"
-#include "shell/WindowPresenter.h"
 #include "views/BrandMark.h"
 
 #include <QCoreApplication>
@@ -195,15 +194,14 @@ void QuillcraftApp::requestAccess()
 
 void QuillcraftApp::openSettings(SettingsTab tab)
 {
-    // There is no settings window yet: both open the account form.
-    Q_UNUSED(tab);
-    if (m_settingsWindow)
-        m_settingsWindow->close();
-    m_settingsWindow = std::make_unique<AccountWindow>(m_parts.account);
-    WindowPresenter::present(*m_settingsWindow);
+    if (!m_settingsWindow) {
+        m_settingsWindow = std::make_unique<SettingsWindow>(SettingsView::Parts {
+            m_parts.account, m_parts.policy, m_parts.loginItem, m_parts.updater, m_parts.installedApps });
+    }
+    m_settingsWindow->open(tab);
 }
 
-QWidget* QuillcraftApp::settingsWindow() const
+SettingsWindow* QuillcraftApp::settingsWindow() const
 {
     return m_settingsWindow.get();
 }

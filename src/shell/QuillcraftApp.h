@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assistant/AssistantStatus.h"
+#include "shell/SettingsView.h"
 #include "shell/StatusMenu.h"
 
 #include <QIcon>
@@ -16,14 +17,16 @@ class QSystemTrayIcon;
 namespace quillcraft {
 
 class AccountStore;
-class AccountWindow;
 class AppPolicy;
 class Clock;
 class FloatingWindows;
 class FrontmostApp;
 class Hotkey;
 class HotkeyGrabber;
+class InstalledApps;
+class LoginItemStore;
 class Screens;
+class SettingsWindow;
 class Toaster;
 class TrustCheck;
 class Updater;
@@ -36,7 +39,7 @@ class QuillcraftApp final : public QObject {
     Q_OBJECT
 
 public:
-    enum class SettingsTab { general, account };
+    using SettingsTab = SettingsView::Tab;
 
     // Everything outlives the controller.
     struct Parts final {
@@ -54,6 +57,9 @@ public:
         qint64 ownPid = 0;
         // Prints one line for the person who started the program from a terminal.
         std::function<void(const QString&)> say = {};
+        // For the settings window.
+        LoginItemStore& loginItem;
+        const InstalledApps& installedApps;
     };
 
     // The rows run 0.15 s after the menu closes, so the menu is gone before the
@@ -67,14 +73,15 @@ public:
     // shortcut, refreshes the account and starts the updater. Once.
     void launch();
 
+    // Opens the settings window on `tab`, or brings it forward there; one window, reused.
     void openSettings(SettingsTab tab);
     void showToast(const QString& text);
 
     const AssistantStatus& status() const { return m_status; }
     StatusMenu& menu() const { return *m_menu; }
     Toaster& toaster() const { return *m_toaster; }
-    // The settings window opened last; null before the first or once destroyed.
-    QWidget* settingsWindow() const;
+    // The settings window; null before it was first opened.
+    SettingsWindow* settingsWindow() const;
     // The rows' snapshot of the frontmost application, assistant, account and updater.
     StatusMenu::Snapshot snapshot() const;
 
@@ -96,7 +103,7 @@ private:
     std::unique_ptr<Toaster> m_toaster;
     std::unique_ptr<Hotkey> m_rewriteKey;
     std::unique_ptr<QSystemTrayIcon> m_tray;
-    std::unique_ptr<AccountWindow> m_settingsWindow;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     QIcon m_icon;
     QIcon m_dimmedIcon;
     bool m_launched = false;

@@ -52,6 +52,8 @@ void QuietButton::paintEvent(QPaintEvent*)
     const QColor primary = Theme::primary(palette());
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), corner, corner);
+    if (!isEnabled())
+        painter.setOpacity(0.45);
     if (m_selected) {
         painter.fillPath(shape, primary);
         painter.setPen(Theme::textBackground(palette()));
@@ -64,6 +66,12 @@ void QuietButton::paintEvent(QPaintEvent*)
         painter.setPen(Theme::withOpacity(primary, 0.78));
     }
     painter.drawText(rect().adjusted(inset, 0, -inset, 0), Qt::AlignCenter | Qt::TextSingleLine, text());
+    // Only where a window lets the button take focus (the settings' tab bar).
+    if (hasFocus()) {
+        QPainterPath ring;
+        ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), corner - 1, corner - 1);
+        painter.strokePath(ring, QPen(Theme::withOpacity(Theme::pen, 0.7), 2));
+    }
 }
 
 } // namespace quillcraft

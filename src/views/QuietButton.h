@@ -5,7 +5,8 @@
 namespace quillcraft {
 
 // A secondary action or a choice among a few: outlined, or filled when selected.
-// Never takes keyboard focus; the first click acts.
+// Takes no keyboard focus unless its window allows it (focus is then ringed);
+// the first click acts.
 class QuietButton final : public QAbstractButton {
 public:
     explicit QuietButton(const QString& text, bool selected = false, QWidget* parent = nullptr);

@@ -139,3 +139,20 @@ TEST_F(PreviewCommandTest, DrawsTheAccountFormInEachState)
     EXPECT_LT(
         draw(QStringLiteral("account-settings"), 1).height(), draw(QStringLiteral("account-signed-in"), 1).height());
 }
+
+TEST_F(PreviewCommandTest, DrawsTheSettingsWindowOnEachTab)
+{
+    for (const char* name :
+        { "settings", "settings-apps", "settings-dictionary", "settings-dictionary-empty", "settings-account" }) {
+        for (const char* suffix : { "-light", "-dark" }) {
+            SCOPED_TRACE(std::string(name) + suffix);
+            const QString full = QString::fromLatin1(name) + QString::fromLatin1(suffix);
+            EXPECT_EQ(draw(full, 1).size(), QSize(532, 480));
+            EXPECT_EQ(draw(full, 2).size(), QSize(1064, 960));
+        }
+    }
+    EXPECT_GT(draw(QStringLiteral("settings-light"), 1).pixelColor(4, 4).lightnessF(), 0.8);
+    EXPECT_LT(draw(QStringLiteral("settings-dark"), 1).pixelColor(4, 4).lightnessF(), 0.25);
+    // The whole General tab, unscrolled, is taller than the window.
+    EXPECT_GT(draw(QStringLiteral("settings-general-full-light"), 1).height(), 480);
+}

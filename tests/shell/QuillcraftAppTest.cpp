@@ -3,11 +3,16 @@
 #include "assistant/WritingAssistant.h"
 #include "grammar/GrammarChecker.h"
 #include "platform/Hotkey.h"
+#include "platform/InstalledApps.h"
+#include "platform/LoginItem.h"
 #include "platform/TrustCheck.h"
 #include "service/AccountStore.h"
 #include "service/Updater.h"
 #include "settings/AppPolicy.h"
 #include "settings/DefaultsStore.h"
+#include "settings/LoginItemStore.h"
+#include "shell/AccountForm.h"
+#include "shell/SettingsWindow.h"
 #include "shell/StatusMenu.h"
 #include "shell/Toaster.h"
 #include "shell/WindowPresenter.h"
@@ -37,6 +42,17 @@ public:
     void requestAccess() override { ++requests; }
     bool trusted = true;
     int requests = 0;
+};
+
+class StillLoginItem final : public LoginItem {
+public:
+    Status status() const override { return Status::notRegistered; }
+    bool setRegistered(bool) override { return false; }
+};
+
+class NoApps final : public InstalledApps {
+public:
+    std::optional<App> find(const QString&) const override { return std::nullopt; }
 };
 
 class SilentChecker final : public GrammarChecker {
@@ -86,9 +102,12 @@ protected:
     AccountStore account { AccountEndpoints(&network, QUrl(u("http://127.0.0.1:9")), nullptr), clock,
         [](const QUrl&) { return true; } };
     Updater updater { QUrl(), u("1.0"), store, clock, [](const QUrl&) {} };
+    StillLoginItem autostart;
+    LoginItemStore loginItem { autostart };
+    NoApps installed;
     QStringList said;
     QuillcraftApp app { QuillcraftApp::Parts { policy, assistant, account, updater, grabber, scene.apps, trust,
-        scene.screens, clock, nullptr, 1, [this](const QString& line) { said << line; } } };
+        scene.screens, clock, nullptr, 1, [this](const QString& line) { said << line; }, loginItem, installed } };
 };
 
 TEST_F(QuillcraftAppTest, ATakenShortcutIsToldInAToastAndTheRestRuns)
@@ -130,19 +149,35 @@ TEST_F(QuillcraftAppTest, NoticesBecomeToasts)
     EXPECT_EQ(app.toaster().text(), u("Quillcraft lost the text field."));
 }
 
-TEST_F(QuillcraftAppTest, OpeningTheSettingsAgainReplacesTheWindow)
+TEST_F(QuillcraftAppTest, OpeningTheSettingsAgainReusesTheWindowOnTheAskedTab)
 {
     app.openSettings(QuillcraftApp::SettingsTab::account);
     const QPointer<QWidget> first = app.settingsWindow();
     ASSERT_TRUE(first);
-    EXPECT_EQ(first->windowTitle(), u("Account"));
+    EXPECT_EQ(first->windowTitle(), u("Quillcraft Settings"));
     EXPECT_TRUE(first->isVisible());
-    EXPECT_GE(first->width(), 448);
+    EXPECT_EQ(app.settingsWindow()->view().tab(), SettingsView::Tab::account);
+    EXPECT_TRUE(app.settingsWindow()->view().accountForm().isVisibleTo(first));
+    EXPECT_GE(first->width(), SettingsView::contentWidth);
 
     app.openSettings(QuillcraftApp::SettingsTab::general);
-    EXPECT_FALSE(first) << "the first window is gone";
+    EXPECT_EQ(app.settingsWindow(), first.data()) << "one window, reused";
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(app.settingsWindow()->view().tab(), SettingsView::Tab::general);
+}
+
+TEST_F(QuillcraftAppTest, TheAssistantsSignInAndTheMenuOpenTheirTabs)
+{
+    app.launch();
+    ASSERT_TRUE(assistant.onSignIn);
+    assistant.onSignIn();
     ASSERT_NE(app.settingsWindow(), nullptr);
+    EXPECT_EQ(app.settingsWindow()->view().tab(), SettingsView::Tab::account);
+
+    app.settingsWindow()->close();
+    app.openSettings(QuillcraftApp::SettingsTab::dictionary);
     EXPECT_TRUE(app.settingsWindow()->isVisible());
+    EXPECT_EQ(app.settingsWindow()->view().tab(), SettingsView::Tab::dictionary);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace quillcraft {
 
 namespace {
@@ -152,6 +154,26 @@ std::optional<DesktopEntries::Entry> DesktopEntries::forProcess(
         }
     }
     return std::nullopt;
+}
+
+std::optional<DesktopEntries::Entry> DesktopEntries::byId(const QString& id) const
+{
+    if (!m_loaded)
+        load();
+    // An earlier data folder wins, as it does for the desktop.
+    for (const Indexed& indexed : m_entries) {
+        if (indexed.entry.id.compare(id, Qt::CaseInsensitive) == 0)
+            return indexed.entry;
+    }
+    return std::nullopt;
+}
+
+bool DesktopEntries::claims(const QString& name) const
+{
+    if (!m_loaded)
+        load();
+    return std::any_of(m_entries.cbegin(), m_entries.cend(),
+        [&name](const Indexed& indexed) { return indexed.wmClass == name || indexed.executable == name; });
 }
 
 } // namespace quillcraft

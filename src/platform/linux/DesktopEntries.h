@@ -25,6 +25,12 @@ public:
     // against StartupWMClass= and the file name, then the executable against Exec=.
     std::optional<Entry> forProcess(qint64 pid, const QString& windowClass, const QString& executable) const;
 
+    // The entry whose file name, without ".desktop", is `id`, ignoring letter case.
+    std::optional<Entry> byId(const QString& id) const;
+    // Whether some entry names `name` as its window class or its executable, so a
+    // running copy would be reported under the entry's id instead.
+    bool claims(const QString& name) const;
+
     // Parses one desktop file; absent when it has no [Desktop Entry] group or is hidden.
     static std::optional<Entry> parse(const QString& path, const QString& language);
 

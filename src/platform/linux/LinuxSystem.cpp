@@ -3,6 +3,7 @@
 #include "platform/linux/AtspiAccessibility.h"
 #include "platform/linux/AtspiScaling.h"
 #include "platform/linux/DBusTrustCheck.h"
+#include "platform/linux/DesktopAppDirectory.h"
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/QtScreens.h"
 #include "platform/linux/X11Clipboard.h"
@@ -35,6 +36,7 @@ LinuxSystem::LinuxSystem()
     m_hotkeyGrabber = std::make_unique<X11HotkeyGrabber>();
     m_floatingWindows = std::make_unique<X11FloatingWindows>();
     m_pointerMonitor = std::make_unique<XInputPointerMonitor>();
+    m_installedApps = std::make_unique<DesktopAppDirectory>(*m_desktopEntries);
 }
 
 LinuxSystem::~LinuxSystem() = default;
@@ -82,6 +84,11 @@ FloatingWindows& LinuxSystem::floatingWindows()
 PointerMonitor& LinuxSystem::pointerMonitor()
 {
     return *m_pointerMonitor;
+}
+
+const InstalledApps& LinuxSystem::installedApps() const
+{
+    return *m_installedApps;
 }
 
 std::unique_ptr<LinuxSystem> createLinuxSystem()

@@ -7,10 +7,12 @@ namespace quillcraft {
 class Accessibility;
 class Clipboard;
 class HotkeyGrabber;
+class InstalledApps;
 class KeySynthesizer;
 class AtspiAccessibility;
 class AtspiScaling;
 class DBusTrustCheck;
+class DesktopAppDirectory;
 class DesktopEntries;
 class FloatingWindows;
 class FrontmostApp;
@@ -45,6 +47,7 @@ public:
     HotkeyGrabber& hotkeyGrabber();
     FloatingWindows& floatingWindows();
     PointerMonitor& pointerMonitor();
+    const InstalledApps& installedApps() const;
 
 private:
     // In dependency order: later members use earlier ones.
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<X11HotkeyGrabber> m_hotkeyGrabber;
     std::unique_ptr<X11FloatingWindows> m_floatingWindows;
     std::unique_ptr<XInputPointerMonitor> m_pointerMonitor;
+    std::unique_ptr<DesktopAppDirectory> m_installedApps;
 };
 
 std::unique_ptr<LinuxSystem> createLinuxSystem();
