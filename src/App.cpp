@@ -11,6 +11,7 @@
 #include "platform/DesktopSession.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
 #include "service/AccountEndpoints.h"
 #include "service/AccountStore.h"
 #include "service/PersistentCookieJar.h"
@@ -18,6 +19,7 @@
 #include "service/ServiceNetwork.h"
 #include "service/Updater.h"
 #include "settings/AppPolicy.h"
+#include "settings/LoginItemStore.h"
 #include "shell/HandoffMessage.h"
 #include "shell/QuillcraftApp.h"
 #include "shell/SingleInstance.h"
@@ -182,11 +184,16 @@ int run(int argc, char** argv)
     Updater updater(QUrl(QStringLiteral(QUILLCRAFT_UPDATE_FEED)), QStringLiteral(QUILLCRAFT_VERSION), policy.defaults(),
         clock, [](const QUrl& page) { QDesktopServices::openUrl(page); });
 
+    // Opening at login, as onboarding offers it.
+    XdgAutostartLoginItem autostart;
+    LoginItemStore loginItem(autostart);
+
     // A closed terminal loses only the line.
     const auto say = [](const QString& line) { (void)CommandLine::printOut(line + u'\n'); };
     QuillcraftApp controller(QuillcraftApp::Parts { policy, assistant, account, updater, system->hotkeyGrabber(),
         system->frontmostApp(), system->trustCheck(), system->screens(), clock, &system->floatingWindows(),
         QCoreApplication::applicationPid(), say });
+    controller.setLoginItem(loginItem);
     controller.launch();
 
     // Another start of the program: the user looks for it, or the browser brings a sign-in back.

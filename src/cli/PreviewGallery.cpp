@@ -1,5 +1,6 @@
 #include "PreviewGallery.h"
 #include "AccountPreviews.h"
+#include "OnboardingPreviews.h"
 #include "RewritePreviews.h"
 
 #include "service/QuillcraftClient.h"
@@ -235,6 +236,17 @@ const std::vector<Entry>& entries()
         { QStringLiteral("account-waiting"), AccountPreviews::waiting },
         { QStringLiteral("account-signed-in"), AccountPreviews::signedIn },
         { QStringLiteral("account-settings"), AccountPreviews::inSettings },
+        { QStringLiteral("welcome"), OnboardingPreviews::welcome },
+        { QStringLiteral("access"), [] { return OnboardingPreviews::access(false); } },
+        { QStringLiteral("access-granted"), [] { return OnboardingPreviews::access(true); } },
+        { QStringLiteral("practice"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::offered); } },
+        { QStringLiteral("practice-enabled"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::enabled); } },
+        { QStringLiteral("practice-approval"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::approval); } },
+        { QStringLiteral("practice-error"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::error); } },
         { QStringLiteral("toast"),
             [] {
                 return std::make_unique<ToastView>(

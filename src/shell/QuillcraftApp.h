@@ -23,6 +23,8 @@ class FloatingWindows;
 class FrontmostApp;
 class Hotkey;
 class HotkeyGrabber;
+class LoginItemStore;
+class OnboardingWindow;
 class Screens;
 class Toaster;
 class TrustCheck;
@@ -70,6 +72,14 @@ public:
     void openSettings(SettingsTab tab);
     void showToast(const QString& text);
 
+    // The store behind onboarding's startup choice; it must outlive the controller.
+    // Set before launch(): without it there is no onboarding to offer.
+    void setLoginItem(LoginItemStore& loginItem) { m_loginItem = &loginItem; }
+    // Shows the first-run window at its welcome page, or brings it forward when open.
+    void openOnboarding();
+    // Null until onboarding was first opened.
+    QWidget* onboardingWindow() const;
+
     const AssistantStatus& status() const { return m_status; }
     StatusMenu& menu() const { return *m_menu; }
     Toaster& toaster() const { return *m_toaster; }
@@ -87,6 +97,9 @@ private:
     void createTrayIcon();
     void onStatus(const AssistantStatus& status);
     void requestAccess();
+    void practiceChanged(bool onScreen);
+    void finishOnboarding();
+    void onboardingClosing();
     void afterMenu(std::function<void()> action);
     StatusMenu::Actions menuActions();
 
@@ -97,6 +110,8 @@ private:
     std::unique_ptr<Hotkey> m_rewriteKey;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<AccountWindow> m_settingsWindow;
+    LoginItemStore* m_loginItem = nullptr;
+    std::unique_ptr<OnboardingWindow> m_onboardingWindow;
     QIcon m_icon;
     QIcon m_dimmedIcon;
     bool m_launched = false;

@@ -8,16 +8,20 @@
 #include "service/Updater.h"
 #include "settings/AppPolicy.h"
 #include "settings/DefaultsStore.h"
+#include "settings/LoginItemStore.h"
+#include "shell/OnboardingView.h"
 #include "shell/StatusMenu.h"
 #include "shell/Toaster.h"
 #include "shell/WindowPresenter.h"
 
 #include "FakeDesktopInput.h"
 #include "FakeFieldScene.h"
+#include "FakeLoginItem.h"
 #include "FakePointerMonitor.h"
 #include "ManualClock.h"
 #include "TestText.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
 #include <QNetworkAccessManager>
@@ -56,7 +60,11 @@ TEST(WindowPresenterTest, CentresAcrossAndEightyAboveTheMiddle)
 // The controller over the assistant's fakes, with the editor of the scene frontmost.
 class QuillcraftAppTest : public testing::Test {
 protected:
-    QuillcraftAppTest() { scene.apps.frontmost = FakeFieldScene::targetPid; }
+    QuillcraftAppTest()
+    {
+        scene.apps.frontmost = FakeFieldScene::targetPid;
+        app.setLoginItem(loginItem);
+    }
 
     QStringList titles()
     {
@@ -87,6 +95,8 @@ protected:
         [](const QUrl&) { return true; } };
     Updater updater { QUrl(), u("1.0"), store, clock, [](const QUrl&) {} };
     QStringList said;
+    FakeLoginItem item;
+    LoginItemStore loginItem { item };
     QuillcraftApp app { QuillcraftApp::Parts { policy, assistant, account, updater, grabber, scene.apps, trust,
         scene.screens, clock, nullptr, 1, [this](const QString& line) { said << line; } } };
 };
@@ -118,8 +128,11 @@ TEST_F(QuillcraftAppTest, TheMenuFollowsTheAssistantsStatusAndTheFrontmostApp)
     clock.advance(WritingAssistant::pollIntervalMs);
     const QStringList rows = titles();
     EXPECT_EQ(rows.first(), u("Needs Accessibility access"));
+    // The first start opened onboarding; the row brings it back once closed.
+    ASSERT_NE(app.onboardingWindow(), nullptr);
+    app.onboardingWindow()->close();
     app.menu().menu().actions().at(1)->trigger();
-    EXPECT_EQ(trust.requests, 1);
+    EXPECT_TRUE(app.onboardingWindow()->isVisible());
 }
 
 TEST_F(QuillcraftAppTest, NoticesBecomeToasts)
@@ -143,6 +156,55 @@ TEST_F(QuillcraftAppTest, OpeningTheSettingsAgainReplacesTheWindow)
     EXPECT_FALSE(first) << "the first window is gone";
     ASSERT_NE(app.settingsWindow(), nullptr);
     EXPECT_TRUE(app.settingsWindow()->isVisible());
+}
+
+TEST_F(QuillcraftAppTest, TheFirstStartShowsOnboardingAndItsPracticeOpensOwnFields)
+{
+    app.launch();
+    QWidget* window = app.onboardingWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), u("Welcome to Quillcraft"));
+    auto* view = window->findChild<OnboardingView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->step(), OnboardingView::Step::welcome);
+
+    view->continueOn();
+    ASSERT_EQ(view->step(), OnboardingView::Step::practice);
+    EXPECT_TRUE(policy.allowsOwnFields());
+
+    // "Not now" finishes: recorded, the window goes and our fields are skipped again.
+    window->findChild<QAbstractButton*>(u("startupLater"))->click();
+    EXPECT_TRUE(policy.finishedOnboarding());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(policy.allowsOwnFields());
+}
+
+TEST_F(QuillcraftAppTest, ClosingOnboardingOnThePracticePageSkipsOwnFieldsAgain)
+{
+    app.launch();
+    auto* view = app.onboardingWindow()->findChild<OnboardingView*>();
+    view->continueOn();
+    ASSERT_TRUE(policy.allowsOwnFields());
+    app.onboardingWindow()->close();
+    EXPECT_FALSE(policy.allowsOwnFields());
+    EXPECT_FALSE(policy.finishedOnboarding());
+}
+
+TEST_F(QuillcraftAppTest, AFinishedOnboardingIsNotShownAgainWhileAccessIsOn)
+{
+    policy.setFinishedOnboarding(true);
+    app.launch();
+    EXPECT_EQ(app.onboardingWindow(), nullptr);
+
+    // Access switched off since: onboarding shows again to switch it back on.
+    trust.trusted = false;
+    QuillcraftApp second { QuillcraftApp::Parts {
+        policy, assistant, account, updater, grabber, scene.apps, trust, scene.screens, clock, nullptr, 1, {} } };
+    second.setLoginItem(loginItem);
+    second.launch();
+    ASSERT_NE(second.onboardingWindow(), nullptr);
+    EXPECT_TRUE(second.onboardingWindow()->isVisible());
 }
 
 } // namespace
