@@ -47,7 +47,7 @@ WrappedText* text(const QString& content, QWidget* parent, int size = 12, QFont:
 
 WrappedText* heading(const QString& content, QWidget* parent)
 {
-    return text(content, parent, 20, QFont::DemiBold);
+    return text(content, parent, 18, QFont::DemiBold);
 }
 
 QVBoxLayout* column(QWidget* page, int spacing)
@@ -223,6 +223,9 @@ QWidget* OnboardingView::buildPractice()
     m_practice->setFont(Theme::geist(13));
     m_practice->setFixedHeight(practiceHeight);
     m_practice->setTabChangesFocus(true);
+    // The text wraps at the field's width; nothing to scroll sideways to.
+    m_practice->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_practice->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     layout->addWidget(m_practice);
     layout->addSpacing(4);
     layout->addWidget(new Divider(0.1, page));
@@ -382,6 +385,8 @@ void OnboardingView::syncStartup()
     m_startupDetail->setVisible(!detail.isEmpty());
     m_startupDetail->setColor(error && !m_loginItem.needsApproval() ? Theme::error : Theme::secondary(palette()));
     m_startupLater->setVisible(!m_loginItem.isEnabled());
+    // A desktop without an approval page gets no button that leads nowhere.
+    m_startupAction->setVisible(!m_loginItem.needsApproval() || m_callbacks.onOpenLoginSettings);
     m_startupAction->updateGeometry();
     m_startupLater->updateGeometry();
 }
