@@ -65,6 +65,8 @@ QuillcraftApp::QuillcraftApp(Parts parts, QObject* parent)
 
 QuillcraftApp::~QuillcraftApp()
 {
+    // Its last hide reports to us: let that happen while we are whole.
+    m_onboardingWindow.reset();
     // The assistant outlives us; its callbacks must not reach a dead controller.
     m_parts.assistant.onStatus = nullptr;
     m_parts.assistant.onSignIn = nullptr;
@@ -141,9 +143,6 @@ void QuillcraftApp::onStatus(const AssistantStatus& status)
     m_status = status;
     if (m_tray)
         m_tray->setIcon(looksDisabled(status.kind) ? m_dimmedIcon : m_icon);
-    // Access granted after launch: the updater starts as it would after onboarding.
-    if (status.kind != AssistantStatus::Kind::needsAccess && m_launched && m_parts.trust.isTrusted())
-        m_parts.updater.start();
 }
 
 StatusMenu::Snapshot QuillcraftApp::snapshot() const
