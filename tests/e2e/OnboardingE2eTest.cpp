@@ -92,17 +92,22 @@ public:
         return QJsonDocument::fromJson(file.readAll()).object();
     }
 
-    // Clicks the shown element of ours with this accessible name once it appears.
+    // Clicks the shown element of ours with this accessible name once it appears
+    // and stays put: a window just mapped may still be moved by the window manager.
     bool click(const QString& name, int timeoutMs = 20000) const
     {
-        std::optional<QRect> rect;
-        waitUntil(
+        std::optional<QRect> last;
+        const bool settled = waitUntil(
             [&] {
-                rect = shownNamedRect(pid(), name);
-                return rect && !rect->isEmpty();
+                const std::optional<QRect> rect = shownNamedRect(pid(), name);
+                const bool same = rect && !rect->isEmpty() && rect == last;
+                last = rect;
+                if (!same)
+                    quillcraft::test::spin(150);
+                return same;
             },
             timeoutMs);
-        return rect && !rect->isEmpty() && clickAt(rect->center());
+        return settled && clickAt(last->center());
     }
 
     bool shows(const QString& name, int timeoutMs = 10000) const
