@@ -16,6 +16,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -102,6 +103,7 @@ OnboardingView::OnboardingView(
     setAutoFillBackground(true);
     setFixedWidth(contentWidth);
     setFont(Theme::geist(12));
+    setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(margin, 16, margin, margin);
     layout->setSpacing(18);
@@ -332,8 +334,12 @@ void OnboardingView::setStep(Step step)
 
 void OnboardingView::reportPractice(bool onScreen)
 {
+    // The practice field takes the keyboard so the assistant serves it; elsewhere
+    // the page keeps it, for Return.
     if (onScreen)
         m_practice->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
     if (m_callbacks.onPracticeChange)
         m_callbacks.onPracticeChange(onScreen);
 }
@@ -406,6 +412,26 @@ void OnboardingView::hideEvent(QHideEvent* event)
     // Closing the window ends the practice: the program's own fields go back to being skipped.
     if (m_callbacks.onPracticeChange)
         m_callbacks.onPracticeChange(false);
+}
+
+void OnboardingView::keyPressEvent(QKeyEvent* event)
+{
+    // The buttons never take the keyboard, so Return is the page's main button
+    // (the practice field keeps its own Return for new lines).
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (m_step == Step::practice) {
+        if (m_startupAction->isVisible())
+            m_startupAction->click();
+    } else if (m_step == Step::access && !m_trusted) {
+        if (m_callbacks.onRequestAccess)
+            m_callbacks.onRequestAccess();
+    } else {
+        continueOn();
+    }
 }
 
 void OnboardingView::changeEvent(QEvent* event)

@@ -10,6 +10,8 @@
 #include "TestText.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
@@ -118,6 +120,30 @@ TEST_F(OnboardingViewTest, AccessTurnsOnWithinOnePollAndMovingOnStaysAClick)
     button("accessContinue")->click();
     EXPECT_EQ(view().step(), OnboardingView::Step::practice);
     EXPECT_EQ(practice.last(), true);
+}
+
+TEST_F(OnboardingViewTest, ReturnPressesThePagesMainButton)
+{
+    const auto pressReturn = [this] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view(), &press);
+    };
+    open();
+    // The page has the keyboard (its buttons never take it).
+    EXPECT_EQ(window->focusWidget(), &view());
+    pressReturn();
+    ASSERT_EQ(view().step(), OnboardingView::Step::access);
+    pressReturn();
+    EXPECT_EQ(trust.requests, 1);
+    EXPECT_EQ(view().step(), OnboardingView::Step::access);
+    trust.trusted = true;
+    clock.advance(OnboardingView::pollIntervalMs);
+    pressReturn();
+    ASSERT_EQ(view().step(), OnboardingView::Step::practice);
+    EXPECT_EQ(window->focusWidget(), &view().practiceEditor());
+    pressReturn();
+    EXPECT_EQ(item.calls, 1) << "Enable and finish";
+    EXPECT_EQ(finished, 1);
 }
 
 TEST_F(OnboardingViewTest, AClosedWindowStopsAskingAndEndsThePractice)
