@@ -214,6 +214,7 @@ int run(int argc, char** argv)
     Updater updater(QUrl(QStringLiteral(QUILLCRAFT_UPDATE_FEED)), QStringLiteral(QUILLCRAFT_VERSION), policy.defaults(),
         clock, [](const QUrl& page) { QDesktopServices::openUrl(page); });
 
+    // Opening at login, as settings and onboarding offer it.
     XdgAutostartLoginItem autostart;
     LoginItemStore loginItem(autostart);
 

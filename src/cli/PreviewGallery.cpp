@@ -1,5 +1,6 @@
 #include "PreviewGallery.h"
 #include "AccountPreviews.h"
+#include "OnboardingPreviews.h"
 #include "RewritePreviews.h"
 #include "SettingsPreviews.h"
 
@@ -242,6 +243,17 @@ const std::vector<Entry>& entries()
         { QStringLiteral("settings-dictionary"), SettingsPreviews::dictionary },
         { QStringLiteral("settings-dictionary-empty"), SettingsPreviews::emptyDictionary },
         { QStringLiteral("settings-account"), SettingsPreviews::account },
+        { QStringLiteral("welcome"), OnboardingPreviews::welcome },
+        { QStringLiteral("access"), [] { return OnboardingPreviews::access(false); } },
+        { QStringLiteral("access-granted"), [] { return OnboardingPreviews::access(true); } },
+        { QStringLiteral("practice"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::offered); } },
+        { QStringLiteral("practice-enabled"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::enabled); } },
+        { QStringLiteral("practice-approval"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::approval); } },
+        { QStringLiteral("practice-error"),
+            [] { return OnboardingPreviews::practice(OnboardingPreviews::Startup::error); } },
         { QStringLiteral("toast"),
             [] {
                 return std::make_unique<ToastView>(

@@ -9,7 +9,24 @@ namespace {
 
 // Longer phrases first, so "on this Mac" is not turned into "on this computer" twice
 // and "⌘V" is matched before a lone "⌘".
-constexpr std::array<std::pair<const char16_t*, const char16_t*>, 10> words { {
+constexpr std::array<std::pair<const char16_t*, const char16_t*>, 19> words { {
+    // Onboarding's access step: here the program switches the desktop's assistive
+    // technologies on itself, so the steps and the button say that.
+    { u"macOS calls this Accessibility.", u"Your desktop calls this accessibility, or assistive technologies." },
+    { u"2. Turn on Quillcraft under Privacy & Security, Accessibility.",
+        u"2. Quillcraft switches on your desktop's assistive technologies for you." },
+    { u"3. Come back here.", u"3. Stay here." },
+    { u"In the Accessibility list, select Quillcraft and click the minus button. Click the plus button, choose the "
+      u"copy of Quillcraft you’re running, and turn it on.",
+        u"Some applications notice it only when they start, so close and reopen the ones you write in. If this "
+        u"page keeps waiting, turn on assistive technologies in your desktop's accessibility settings, then log "
+        u"out and back in." },
+    { u"Open System Settings", u"Turn On Accessibility" },
+    { u"apps like TextEdit, Safari, and Slack", u"apps like gedit, Firefox, and LibreOffice" },
+    { u"macOS needs your approval. Allow Quillcraft in Login Items",
+        u"Your desktop needs your approval. Allow Quillcraft in its startup applications" },
+    { u"Open Login Settings", u"Open Startup Settings" },
+    { u"menu bar", u"status area" },
     { u"Control Option R", u"Control Alt R" },
     { u"⌃⌥R", u"Ctrl+Alt+R" },
     { u"⌘V", u"Ctrl+V" },

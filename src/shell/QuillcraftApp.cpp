@@ -3,6 +3,7 @@
 #include "assistant/BadgeController.h"
 #include "assistant/WritingAssistant.h"
 #include "core/Clock.h"
+#include "core/Logging.h"
 #include "core/PlatformWording.h"
 #include "platform/FrontmostApp.h"
 #include "platform/Hotkey.h"
@@ -10,8 +11,10 @@
 #include "service/AccountStore.h"
 #include "service/Updater.h"
 #include "settings/AppPolicy.h"
+#include "shell/OnboardingWindow.h"
 #include "shell/SettingsWindow.h"
 #include "shell/Toaster.h"
+#include "shell/WindowPresenter.h"
 #include "views/BrandMark.h"
 
 #include <QCoreApplication>
@@ -62,6 +65,8 @@ QuillcraftApp::QuillcraftApp(Parts parts, QObject* parent)
 
 QuillcraftApp::~QuillcraftApp()
 {
+    // Its last hide reports to us: let that happen while we are whole.
+    m_onboardingWindow.reset();
     // The assistant outlives us; its callbacks must not reach a dead controller.
     m_parts.assistant.onStatus = nullptr;
     m_parts.assistant.onSignIn = nullptr;
@@ -104,12 +109,15 @@ void QuillcraftApp::launch()
     m_parts.account.refresh();
     connect(&m_parts.updater, &Updater::message, this, &QuillcraftApp::showToast);
 
-    // Until the onboarding exists, the updater waits for access as it would for onboarding.
-    if (m_parts.trust.isTrusted())
-        m_parts.updater.start();
-    else if (m_parts.say)
+    const bool trusted = m_parts.trust.isTrusted();
+    if (!trusted && m_parts.say)
         m_parts.say(QStringLiteral("Accessibility is switched off, so Quillcraft cannot read other applications' "
                                    "fields yet; turn on assistive technologies in your desktop's settings."));
+    // The updater waits for onboarding: it starts when that window closes.
+    if (m_parts.policy.finishedOnboarding() && trusted)
+        m_parts.updater.start();
+    else
+        openOnboarding();
 }
 
 void QuillcraftApp::createTrayIcon()
@@ -135,9 +143,6 @@ void QuillcraftApp::onStatus(const AssistantStatus& status)
     m_status = status;
     if (m_tray)
         m_tray->setIcon(looksDisabled(status.kind) ? m_dimmedIcon : m_icon);
-    // Access granted after launch: the updater starts as it would after onboarding.
-    if (status.kind != AssistantStatus::Kind::needsAccess && m_launched && m_parts.trust.isTrusted())
-        m_parts.updater.start();
 }
 
 StatusMenu::Snapshot QuillcraftApp::snapshot() const
@@ -165,7 +170,7 @@ StatusMenu::Actions QuillcraftApp::menuActions()
     return StatusMenu::Actions {
         .rewrite = [this, &assistant] { afterMenu([&assistant] { assistant.openFromShortcut(); }); },
         .showSuggestions = [this, &assistant] { afterMenu([&assistant] { assistant.showSuggestions(); }); },
-        .openOnboarding = [this] { requestAccess(); },
+        .openOnboarding = [this] { openOnboarding(); },
         .policyChanged = [&assistant] { assistant.tick(); },
         .fillBadgePositionMenu
         = [&assistant](QMenu& menu, const QString& appId) { assistant.badge().fillPositionMenu(menu, appId); },
@@ -188,8 +193,51 @@ void QuillcraftApp::afterMenu(std::function<void()> action)
 
 void QuillcraftApp::requestAccess()
 {
-    // The onboarding's access step does this once onboarding exists.
     m_parts.trust.requestAccess();
+}
+
+void QuillcraftApp::openOnboarding()
+{
+    if (m_onboardingWindow && m_onboardingWindow->isVisible()) {
+        WindowPresenter::present(*m_onboardingWindow);
+        return;
+    }
+    // A window closed earlier starts over at the welcome page.
+    m_onboardingWindow = std::make_unique<OnboardingWindow>(OnboardingView::Step::welcome, m_parts.loginItem,
+        m_parts.trust, m_parts.clock,
+        OnboardingView::Callbacks {
+            .onRequestAccess = [this] { requestAccess(); },
+            .onPracticeChange = [this](bool onScreen) { practiceChanged(onScreen); },
+            .onFinish = [this] { finishOnboarding(); },
+            .onOpenLoginSettings = {},
+        });
+    connect(m_onboardingWindow.get(), &OnboardingWindow::closing, this, &QuillcraftApp::onboardingClosing);
+    WindowPresenter::present(*m_onboardingWindow);
+}
+
+QWidget* QuillcraftApp::onboardingWindow() const
+{
+    return m_onboardingWindow.get();
+}
+
+void QuillcraftApp::practiceChanged(bool onScreen)
+{
+    // The practice field is ours; the assistant serves it only while it shows.
+    m_parts.policy.setAllowsOwnFields(onScreen);
+    m_parts.assistant.tick();
+}
+
+void QuillcraftApp::finishOnboarding()
+{
+    m_parts.policy.setFinishedOnboarding(true);
+    if (m_onboardingWindow)
+        m_onboardingWindow->close();
+}
+
+void QuillcraftApp::onboardingClosing()
+{
+    m_parts.policy.setAllowsOwnFields(false);
+    m_parts.updater.start();
 }
 
 void QuillcraftApp::openSettings(SettingsTab tab)

@@ -25,6 +25,7 @@ class Hotkey;
 class HotkeyGrabber;
 class InstalledApps;
 class LoginItemStore;
+class OnboardingWindow;
 class Screens;
 class SettingsWindow;
 class Toaster;
@@ -57,7 +58,7 @@ public:
         qint64 ownPid = 0;
         // Prints one line for the person who started the program from a terminal.
         std::function<void(const QString&)> say = {};
-        // For the settings window.
+        // For the settings window and onboarding's startup choice.
         LoginItemStore& loginItem;
         const InstalledApps& installedApps;
     };
@@ -77,6 +78,11 @@ public:
     void openSettings(SettingsTab tab);
     void showToast(const QString& text);
 
+    // Shows the first-run window at its welcome page, or brings it forward when open.
+    void openOnboarding();
+    // Null until onboarding was first opened.
+    QWidget* onboardingWindow() const;
+
     const AssistantStatus& status() const { return m_status; }
     StatusMenu& menu() const { return *m_menu; }
     Toaster& toaster() const { return *m_toaster; }
@@ -94,6 +100,9 @@ private:
     void createTrayIcon();
     void onStatus(const AssistantStatus& status);
     void requestAccess();
+    void practiceChanged(bool onScreen);
+    void finishOnboarding();
+    void onboardingClosing();
     void afterMenu(std::function<void()> action);
     StatusMenu::Actions menuActions();
 
@@ -104,6 +113,7 @@ private:
     std::unique_ptr<Hotkey> m_rewriteKey;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<OnboardingWindow> m_onboardingWindow;
     QIcon m_icon;
     QIcon m_dimmedIcon;
     bool m_launched = false;

@@ -25,3 +25,22 @@ TEST(PlatformWording, LeavesOtherTextAlone)
 }
 
 } // namespace
+
+namespace {
+
+TEST(PlatformWording, OnboardingSpeaksOfThisDesktopsAccessibilityAndStartup)
+{
+    // The access step's button and the step that names it change together.
+    EXPECT_EQ(PlatformWording::apply(QStringLiteral("1. Click Open System Settings.")),
+        QStringLiteral("1. Click Turn On Accessibility."));
+    // "System Settings" inside the longer phrase is not replaced on its own first.
+    EXPECT_EQ(PlatformWording::apply(QStringLiteral("Open System Settings")), QStringLiteral("Turn On Accessibility"));
+    EXPECT_EQ(PlatformWording::apply(QStringLiteral("Try again or change it in System Settings.")),
+        QStringLiteral("Try again or change it in the desktop's settings."));
+    EXPECT_EQ(PlatformWording::apply(QStringLiteral("It stays in your menu bar, ready to help.")),
+        QStringLiteral("It stays in your status area, ready to help."));
+    EXPECT_FALSE(PlatformWording::apply(QStringLiteral("macOS calls this Accessibility. Quillcraft uses it."))
+                     .contains(QStringLiteral("macOS")));
+}
+
+} // namespace

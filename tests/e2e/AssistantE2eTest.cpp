@@ -101,6 +101,8 @@ public:
         env.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), origin);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        // The first-run window would sit over the target.
+        presetFinishedOnboarding(m_home.filePath(QStringLiteral("config")));
         for (const QString& entry : environment)
             env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         m_process.setProcessEnvironment(env);

@@ -3,6 +3,8 @@
 #include "Wait.h"
 #include "platform/linux/AtspiElement.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <atspi/atspi.h>
@@ -279,6 +281,62 @@ std::optional<QRect> namedRect(qint64 pid, const QString& name)
     int budget = 4000;
     Ref found = findNamed(app.get(), name, budget);
     return found ? extentsOf(found.get()) : std::nullopt;
+}
+
+} // namespace quillcraft::e2e
+
+namespace quillcraft::e2e {
+
+namespace {
+
+bool isShowing(AtspiAccessible* accessible)
+{
+    AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
+    if (!states)
+        return false;
+    const bool showing = atspi_state_set_contains(states, ATSPI_STATE_SHOWING);
+    g_object_unref(states);
+    return showing;
+}
+
+Ref findShownNamed(AtspiAccessible* root, const QString& name, int& budget)
+{
+    if (--budget < 0)
+        return {};
+    const int count = atspi_accessible_get_child_count(root, nullptr);
+    for (int i = 0; i < count; ++i) {
+        Ref child = childAt(root, i);
+        if (!child || !isShowing(child.get()))
+            continue;
+        if (nameOf(child.get()) == name)
+            return child;
+        if (Ref found = findShownNamed(child.get(), name, budget))
+            return found;
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<QRect> shownNamedRect(qint64 pid, const QString& name)
+{
+    Ref app = applicationOf(pid);
+    if (!app)
+        return std::nullopt;
+    int budget = 4000;
+    Ref found = findShownNamed(app.get(), name, budget);
+    return found ? extentsOf(found.get()) : std::nullopt;
+}
+
+bool presetFinishedOnboarding(const QString& configHome)
+{
+    const QString folder = configHome + QStringLiteral("/quillcraft");
+    if (!QDir().mkpath(folder))
+        return false;
+    QFile file(folder + QStringLiteral("/defaults.json"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(R"({"schema": 1, "values": {"finishedOnboarding": true}})") > 0;
 }
 
 } // namespace quillcraft::e2e

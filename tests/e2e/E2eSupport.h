@@ -81,4 +81,13 @@ std::optional<QRect> namedRect(qint64 pid, const QString& name);
 // Key names as xdotool spells them, for example "ctrl+a" or "End".
 bool pressKeys(const QString& keys);
 
+// Like namedRect, but only an element that is on screen now: a page's hidden
+// buttons keep their names on the bus.
+std::optional<QRect> shownNamedRect(qint64 pid, const QString& name);
+
+// Writes the preferences of a user who went through onboarding into the config
+// folder a program under test gets as XDG_CONFIG_HOME, so its first-run window
+// stays away. False when the file cannot be written.
+bool presetFinishedOnboarding(const QString& configHome);
+
 } // namespace quillcraft::e2e

@@ -1,5 +1,6 @@
 // Starting the real program again while it runs: the later start hands over what
 // it was started with (nothing, or the browser's sign-in link) and exits.
+#include "E2eSupport.h"
 #include "ProgramRun.h"
 #include "Wait.h"
 
@@ -31,6 +32,7 @@ protected:
         m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("runtime")));
         m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        ASSERT_TRUE(e2e::presetFinishedOnboarding(m_home.filePath(QStringLiteral("config"))));
         m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
         m_socketPath = m_home.filePath(QStringLiteral("runtime/quillcraft-%1.socket").arg(getuid()));
     }

@@ -12,6 +12,7 @@
 #include "settings/DefaultsStore.h"
 #include "settings/LoginItemStore.h"
 #include "shell/AccountForm.h"
+#include "shell/OnboardingView.h"
 #include "shell/SettingsWindow.h"
 #include "shell/StatusMenu.h"
 #include "shell/Toaster.h"
@@ -19,10 +20,12 @@
 
 #include "FakeDesktopInput.h"
 #include "FakeFieldScene.h"
+#include "FakeLoginItem.h"
 #include "FakePointerMonitor.h"
 #include "ManualClock.h"
 #include "TestText.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
 #include <QNetworkAccessManager>
@@ -42,12 +45,6 @@ public:
     void requestAccess() override { ++requests; }
     bool trusted = true;
     int requests = 0;
-};
-
-class StillLoginItem final : public LoginItem {
-public:
-    Status status() const override { return Status::notRegistered; }
-    bool setRegistered(bool) override { return false; }
 };
 
 class NoApps final : public InstalledApps {
@@ -102,10 +99,10 @@ protected:
     AccountStore account { AccountEndpoints(&network, QUrl(u("http://127.0.0.1:9")), nullptr), clock,
         [](const QUrl&) { return true; } };
     Updater updater { QUrl(), u("1.0"), store, clock, [](const QUrl&) {} };
-    StillLoginItem autostart;
-    LoginItemStore loginItem { autostart };
     NoApps installed;
     QStringList said;
+    FakeLoginItem item;
+    LoginItemStore loginItem { item };
     QuillcraftApp app { QuillcraftApp::Parts { policy, assistant, account, updater, grabber, scene.apps, trust,
         scene.screens, clock, nullptr, 1, [this](const QString& line) { said << line; }, loginItem, installed } };
 };
@@ -137,8 +134,11 @@ TEST_F(QuillcraftAppTest, TheMenuFollowsTheAssistantsStatusAndTheFrontmostApp)
     clock.advance(WritingAssistant::pollIntervalMs);
     const QStringList rows = titles();
     EXPECT_EQ(rows.first(), u("Needs Accessibility access"));
+    // The first start opened onboarding; the row brings it back once closed.
+    ASSERT_NE(app.onboardingWindow(), nullptr);
+    app.onboardingWindow()->close();
     app.menu().menu().actions().at(1)->trigger();
-    EXPECT_EQ(trust.requests, 1);
+    EXPECT_TRUE(app.onboardingWindow()->isVisible());
 }
 
 TEST_F(QuillcraftAppTest, NoticesBecomeToasts)
@@ -178,6 +178,54 @@ TEST_F(QuillcraftAppTest, TheAssistantsSignInAndTheMenuOpenTheirTabs)
     app.openSettings(QuillcraftApp::SettingsTab::dictionary);
     EXPECT_TRUE(app.settingsWindow()->isVisible());
     EXPECT_EQ(app.settingsWindow()->view().tab(), SettingsView::Tab::dictionary);
+}
+
+TEST_F(QuillcraftAppTest, TheFirstStartShowsOnboardingAndItsPracticeOpensOwnFields)
+{
+    app.launch();
+    QWidget* window = app.onboardingWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), u("Welcome to Quillcraft"));
+    auto* view = window->findChild<OnboardingView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->step(), OnboardingView::Step::welcome);
+
+    view->continueOn();
+    ASSERT_EQ(view->step(), OnboardingView::Step::practice);
+    EXPECT_TRUE(policy.allowsOwnFields());
+
+    // "Not now" finishes: recorded, the window goes and our fields are skipped again.
+    window->findChild<QAbstractButton*>(u("startupLater"))->click();
+    EXPECT_TRUE(policy.finishedOnboarding());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(policy.allowsOwnFields());
+}
+
+TEST_F(QuillcraftAppTest, ClosingOnboardingOnThePracticePageSkipsOwnFieldsAgain)
+{
+    app.launch();
+    auto* view = app.onboardingWindow()->findChild<OnboardingView*>();
+    view->continueOn();
+    ASSERT_TRUE(policy.allowsOwnFields());
+    app.onboardingWindow()->close();
+    EXPECT_FALSE(policy.allowsOwnFields());
+    EXPECT_FALSE(policy.finishedOnboarding());
+}
+
+TEST_F(QuillcraftAppTest, AFinishedOnboardingIsNotShownAgainWhileAccessIsOn)
+{
+    policy.setFinishedOnboarding(true);
+    app.launch();
+    EXPECT_EQ(app.onboardingWindow(), nullptr);
+
+    // Access switched off since: onboarding shows again to switch it back on.
+    trust.trusted = false;
+    QuillcraftApp second { QuillcraftApp::Parts { policy, assistant, account, updater, grabber, scene.apps, trust,
+        scene.screens, clock, nullptr, 1, {}, loginItem, installed } };
+    second.launch();
+    ASSERT_NE(second.onboardingWindow(), nullptr);
+    EXPECT_TRUE(second.onboardingWindow()->isVisible());
 }
 
 } // namespace
