@@ -106,9 +106,9 @@ std::optional<int> claimInstance(SingleInstance& instance)
 }
 
 // QUILLCRAFT_PREVIEW names a window to open right after launch: "settings",
-// "settings-apps", "settings-dictionary" or "settings-account", each maybe ending
-// in "-light" or "-dark" to force that appearance. Other names are not windows
-// of this launch path and are left alone.
+// "settings-apps", "settings-dictionary", "settings-account" or "account", or an
+// onboarding page ("welcome", "access", "practice"), each maybe ending in "-light"
+// or "-dark" to force that appearance. Other names are left to `quillcraft preview`.
 void showLaunchPreview(QuillcraftApp& controller, QString name)
 {
     std::optional<Appearance> appearance;
@@ -121,16 +121,24 @@ void showLaunchPreview(QuillcraftApp& controller, QString name)
             break;
         }
     }
+    const auto show = [&appearance](const std::function<void()>& open) {
+        if (appearance)
+            AppearanceChoice::apply(*appearance);
+        open();
+    };
     using Tab = QuillcraftApp::SettingsTab;
     const std::pair<const char*, Tab> tabs[] = { { "settings", Tab::general }, { "settings-apps", Tab::apps },
-        { "settings-dictionary", Tab::dictionary }, { "settings-account", Tab::account } };
+        { "settings-dictionary", Tab::dictionary }, { "settings-account", Tab::account }, { "account", Tab::account } };
     for (const auto& [preview, tab] : tabs) {
-        if (name == QLatin1String(preview)) {
-            if (appearance)
-                AppearanceChoice::apply(*appearance);
-            controller.openSettings(tab);
-            return;
-        }
+        if (name == QLatin1String(preview))
+            return show([&controller, tab] { controller.openSettings(tab); });
+    }
+    using Step = OnboardingView::Step;
+    const std::pair<const char*, Step> steps[]
+        = { { "welcome", Step::welcome }, { "access", Step::access }, { "practice", Step::practice } };
+    for (const auto& [preview, step] : steps) {
+        if (name == QLatin1String(preview))
+            return show([&controller, step] { controller.openOnboarding(step); });
     }
 }
 

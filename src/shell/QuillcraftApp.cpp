@@ -196,15 +196,14 @@ void QuillcraftApp::requestAccess()
     m_parts.trust.requestAccess();
 }
 
-void QuillcraftApp::openOnboarding()
+void QuillcraftApp::openOnboarding(OnboardingView::Step step)
 {
     if (m_onboardingWindow && m_onboardingWindow->isVisible()) {
         WindowPresenter::present(*m_onboardingWindow);
         return;
     }
     // A window closed earlier starts over at the welcome page.
-    m_onboardingWindow = std::make_unique<OnboardingWindow>(OnboardingView::Step::welcome, m_parts.loginItem,
-        m_parts.trust, m_parts.clock,
+    m_onboardingWindow = std::make_unique<OnboardingWindow>(step, m_parts.loginItem, m_parts.trust, m_parts.clock,
         OnboardingView::Callbacks {
             .onRequestAccess = [this] { requestAccess(); },
             .onPracticeChange = [this](bool onScreen) { practiceChanged(onScreen); },

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assistant/AssistantStatus.h"
+#include "shell/OnboardingView.h"
 #include "shell/SettingsView.h"
 #include "shell/StatusMenu.h"
 
@@ -78,8 +79,9 @@ public:
     void openSettings(SettingsTab tab);
     void showToast(const QString& text);
 
-    // Shows the first-run window at its welcome page, or brings it forward when open.
-    void openOnboarding();
+    // Shows the first-run window at `step` (the welcome page unless a preview asks for
+    // another), or brings it forward when open.
+    void openOnboarding(OnboardingView::Step step = OnboardingView::Step::welcome);
     // Null until onboarding was first opened.
     QWidget* onboardingWindow() const;
 
