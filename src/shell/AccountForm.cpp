@@ -29,15 +29,6 @@ constexpr int margin = 24;
 constexpr int calloutSize = 12;
 constexpr const char* secondaryProperty = "quillcraftSecondary";
 
-QString cssColor(const QColor& color)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF(), 0, 'f', 3);
-}
-
 QLabel* heading(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -340,15 +331,16 @@ void AccountForm::styleFields()
                          " background: %2; color: %3; }"
                          " QLineEdit:focus { border-color: %4; }"
                          " QLineEdit:disabled { color: %5; }")
-              .arg(cssColor(Theme::withOpacity(Theme::primary(colors), 0.18)), cssColor(Theme::textBackground(colors)),
-                  cssColor(Theme::primary(colors)), cssColor(Theme::pen), cssColor(Theme::secondary(colors)));
+              .arg(Theme::cssColor(Theme::withOpacity(Theme::primary(colors), 0.18)),
+                  Theme::cssColor(Theme::textBackground(colors)), Theme::cssColor(Theme::primary(colors)),
+                  Theme::cssColor(Theme::pen), Theme::cssColor(Theme::secondary(colors)));
     m_email->setStyleSheet(fieldStyle);
     m_password->setStyleSheet(fieldStyle);
-    m_keyCap->setStyleSheet(
-        QStringLiteral("QLabel { border: 1px solid %1; border-radius: 5px; padding: 1px 6px;"
-                       " background: %2; color: %3; }")
-            .arg(cssColor(Theme::withOpacity(Theme::primary(colors), 0.2)),
-                cssColor(Theme::withOpacity(Theme::primary(colors), 0.05)), cssColor(Theme::primary(colors))));
+    m_keyCap->setStyleSheet(QStringLiteral("QLabel { border: 1px solid %1; border-radius: 5px; padding: 1px 6px;"
+                                           " background: %2; color: %3; }")
+                                .arg(Theme::cssColor(Theme::withOpacity(Theme::primary(colors), 0.2)),
+                                    Theme::cssColor(Theme::withOpacity(Theme::primary(colors), 0.05)),
+                                    Theme::cssColor(Theme::primary(colors))));
     for (auto* text : findChildren<WrappedText*>()) {
         if (text->property(secondaryProperty).toBool())
             text->setColor(Theme::secondary(colors));

@@ -27,15 +27,6 @@ namespace {
 constexpr int margin = 24;
 constexpr const char* secondaryProperty = "quillcraftSecondary";
 
-QString cssColor(const QColor& color)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF(), 0, 'f', 3);
-}
-
 WrappedText* text(const QString& content, QWidget* parent, int size = 12, QFont::Weight weight = QFont::Normal,
     bool secondary = false)
 {
@@ -444,12 +435,12 @@ void OnboardingView::changeEvent(QEvent* event)
 void OnboardingView::restyle()
 {
     const QPalette colors = palette();
-    m_practice->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { border: 1px solid %1; border-radius: 8px;"
-                       " padding: 4px 6px; background: %2; color: %3; }"
-                       " QPlainTextEdit:focus { border-color: %4; }")
-            .arg(cssColor(Theme::withOpacity(Theme::primary(colors), 0.18)), cssColor(Theme::textBackground(colors)),
-                cssColor(Theme::primary(colors)), cssColor(Theme::pen)));
+    m_practice->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 1px solid %1; border-radius: 8px;"
+                                             " padding: 4px 6px; background: %2; color: %3; }"
+                                             " QPlainTextEdit:focus { border-color: %4; }")
+                                  .arg(Theme::cssColor(Theme::withOpacity(Theme::primary(colors), 0.18)),
+                                      Theme::cssColor(Theme::textBackground(colors)),
+                                      Theme::cssColor(Theme::primary(colors)), Theme::cssColor(Theme::pen)));
     for (auto* label : findChildren<WrappedText*>()) {
         if (label->property(secondaryProperty).toBool())
             label->setColor(Theme::secondary(colors));

@@ -44,5 +44,7 @@ QColor primary(const QPalette& palette);
 QColor secondary(const QPalette& palette);
 // `color` at `opacity` (0..1) of its own alpha.
 QColor withOpacity(QColor color, qreal opacity);
+// `color` as a style sheet writes it, alpha included.
+QString cssColor(const QColor& color);
 
 } // namespace quillcraft::Theme
