@@ -83,7 +83,7 @@ QString QuillcraftApp::shortcutTakenMessage()
 QString QuillcraftApp::noTrayMessage()
 {
     return QStringLiteral("This desktop has no status area for the Quillcraft icon, so Quillcraft keeps "
-                          "checking as you type without it.");
+                          "checking as you type without it and opens its settings window instead.");
 }
 
 void QuillcraftApp::launch()
@@ -114,10 +114,19 @@ void QuillcraftApp::launch()
         m_parts.say(QStringLiteral("Accessibility is switched off, so Quillcraft cannot read other applications' "
                                    "fields yet; turn on assistive technologies in your desktop's settings."));
     // The updater waits for onboarding: it starts when that window closes.
-    if (m_parts.policy.finishedOnboarding() && trusted)
+    if (m_parts.policy.finishedOnboarding() && trusted) {
         m_parts.updater.start();
-    else
+        showWithoutTray();
+    } else {
         openOnboarding();
+    }
+}
+
+void QuillcraftApp::showWithoutTray()
+{
+    // With nowhere to put the icon, a window says the program runs and holds what the menu would.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        openSettings(SettingsTab::general);
 }
 
 void QuillcraftApp::createTrayIcon()
@@ -237,6 +246,8 @@ void QuillcraftApp::onboardingClosing()
 {
     m_parts.policy.setAllowsOwnFields(false);
     m_parts.updater.start();
+    if (m_parts.policy.finishedOnboarding())
+        showWithoutTray();
 }
 
 void QuillcraftApp::openSettings(SettingsTab tab)

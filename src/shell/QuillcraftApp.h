@@ -100,6 +100,7 @@ public:
 
 private:
     void createTrayIcon();
+    void showWithoutTray();
     void onStatus(const AssistantStatus& status);
     void requestAccess();
     void practiceChanged(bool onScreen);

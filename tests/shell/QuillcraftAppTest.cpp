@@ -213,6 +213,25 @@ TEST_F(QuillcraftAppTest, ClosingOnboardingOnThePracticePageSkipsOwnFieldsAgain)
     EXPECT_FALSE(policy.finishedOnboarding());
 }
 
+TEST_F(QuillcraftAppTest, WithoutAStatusAreaTheSettingsWindowShowsOnceOnboardingIsDone)
+{
+    // Offscreen there is no status area. First start: onboarding, and settings only after it.
+    app.launch();
+    ASSERT_NE(app.onboardingWindow(), nullptr);
+    EXPECT_EQ(app.settingsWindow(), nullptr);
+    app.onboardingWindow()->close();
+    EXPECT_EQ(app.settingsWindow(), nullptr) << "closed before it was finished: it comes back next start";
+
+    policy.setFinishedOnboarding(true);
+    QuillcraftApp later { QuillcraftApp::Parts { policy, assistant, account, updater, grabber, scene.apps, trust,
+        scene.screens, clock, nullptr, 1, {}, loginItem, installed } };
+    later.launch();
+    EXPECT_EQ(later.onboardingWindow(), nullptr);
+    ASSERT_NE(later.settingsWindow(), nullptr);
+    EXPECT_TRUE(later.settingsWindow()->isVisible());
+    EXPECT_EQ(later.settingsWindow()->view().tab(), SettingsView::Tab::general);
+}
+
 TEST_F(QuillcraftAppTest, AFinishedOnboardingIsNotShownAgainWhileAccessIsOn)
 {
     policy.setFinishedOnboarding(true);
