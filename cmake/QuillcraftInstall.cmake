@@ -5,6 +5,7 @@ set(QUILLCRAFT_APP_ID "org.quillcraft.quillcraft" CACHE STRING
     "AppStream component id (a reverse domain name); names the installed metainfo file")
 set(QUILLCRAFT_PACKAGE_MAINTAINER "Quillcraft <packages@quillcraft.invalid>" CACHE STRING
     "Maintainer named in the Debian package and its changelog (Name <address>)")
+set(QUILLCRAFT_SUMMARY "writing assistant that checks grammar in any text field")
 # The day this version was released; move it together with the version in project().
 set(QUILLCRAFT_RELEASE_DATE "2026-12-08")
 
@@ -45,6 +46,24 @@ add_custom_command(OUTPUT "${QUILLCRAFT_PACKAGING_DIR}/changelog.gz"
     DEPENDS "${QUILLCRAFT_PACKAGING_DIR}/changelog" VERBATIM)
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/copyright" "${QUILLCRAFT_PACKAGING_DIR}/changelog.gz"
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillcraft)
+
+# The manual page is written by running the built program, so only release builds make it
+# (a sanitizer build would report at exit and fail the build).
+if(NOT QUILLCRAFT_DEVELOPMENT AND NOT QUILLCRAFT_SANITIZE AND NOT QUILLCRAFT_SANITIZE_THREAD)
+    find_program(QUILLCRAFT_HELP2MAN help2man)
+    if(NOT QUILLCRAFT_HELP2MAN)
+        message(FATAL_ERROR "help2man writes the manual page of release builds; run scripts/install-deps.")
+    endif()
+    set(QUILLCRAFT_MANUAL "${QUILLCRAFT_PACKAGING_DIR}/man/quillcraft.1.gz")
+    add_custom_command(OUTPUT "${QUILLCRAFT_MANUAL}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${QUILLCRAFT_PACKAGING_DIR}/man"
+        COMMAND ${CMAKE_COMMAND} "-DPROGRAM=$<TARGET_FILE:quillcraft>" "-DVERSION=${PROJECT_VERSION}"
+                "-DSUMMARY=${QUILLCRAFT_SUMMARY}" "-DOUTPUT=${QUILLCRAFT_MANUAL}"
+                -P "${PROJECT_SOURCE_DIR}/cmake/QuillcraftManPage.cmake"
+        DEPENDS quillcraft "${PROJECT_SOURCE_DIR}/cmake/QuillcraftManPage.cmake" VERBATIM)
+    add_custom_target(quillcraft_manual ALL DEPENDS "${QUILLCRAFT_MANUAL}")
+    install(FILES "${QUILLCRAFT_MANUAL}" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 add_custom_target(quillcraft_install_files ALL DEPENDS ${QUILLCRAFT_ICON_PNGS}
                                                        "${QUILLCRAFT_PACKAGING_DIR}/changelog.gz")

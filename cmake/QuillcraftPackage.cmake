@@ -5,7 +5,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillcraft)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${QUILLCRAFT_PACKAGE_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "writing assistant that checks grammar in any text field")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${QUILLCRAFT_SUMMARY}")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Quillcraft lives in the status area and works inside other applications' text\n"
     "fields: grammar and spelling are checked on this computer as you type, the\n"
