@@ -124,9 +124,12 @@ void QuillcraftApp::launch()
 
 void QuillcraftApp::showWithoutTray()
 {
-    // With nowhere to put the icon, a window says the program runs and holds what the menu would.
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        openSettings(SettingsTab::general);
+    // With nowhere to put the icon, a window says the program runs and holds what the
+    // menu would; it leaves the keyboard where the user may already be typing.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    ensureSettingsWindow();
+    m_settingsWindow->open(SettingsTab::general, WindowPresenter::Keyboard::leave);
 }
 
 void QuillcraftApp::createTrayIcon()
@@ -252,11 +255,16 @@ void QuillcraftApp::onboardingClosing()
 
 void QuillcraftApp::openSettings(SettingsTab tab)
 {
+    ensureSettingsWindow();
+    m_settingsWindow->open(tab);
+}
+
+void QuillcraftApp::ensureSettingsWindow()
+{
     if (!m_settingsWindow) {
         m_settingsWindow = std::make_unique<SettingsWindow>(SettingsView::Parts {
             m_parts.account, m_parts.policy, m_parts.loginItem, m_parts.updater, m_parts.installedApps });
     }
-    m_settingsWindow->open(tab);
 }
 
 SettingsWindow* QuillcraftApp::settingsWindow() const

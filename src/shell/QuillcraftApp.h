@@ -101,6 +101,7 @@ public:
 private:
     void createTrayIcon();
     void showWithoutTray();
+    void ensureSettingsWindow();
     void onStatus(const AssistantStatus& status);
     void requestAccess();
     void practiceChanged(bool onScreen);

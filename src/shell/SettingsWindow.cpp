@@ -21,16 +21,17 @@ SettingsWindow::SettingsWindow(SettingsView::Parts parts, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void SettingsWindow::open(SettingsView::Tab tab)
+void SettingsWindow::open(SettingsView::Tab tab, WindowPresenter::Keyboard keyboard)
 {
     m_view->setTab(tab);
     // Already open: brought forward where the user left it.
     if (isVisible()) {
         showNormal();
         raise();
-        activateWindow();
+        if (keyboard == WindowPresenter::Keyboard::take)
+            activateWindow();
     } else {
-        WindowPresenter::present(*this);
+        WindowPresenter::present(*this, keyboard);
     }
     // The keyboard starts on the tab bar, where the arrow keys switch tabs.
     if (QuietButton* button = m_view->tabButton(tab))

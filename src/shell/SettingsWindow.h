@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/SettingsView.h"
+#include "shell/WindowPresenter.h"
 
 #include <QWidget>
 
@@ -17,7 +18,7 @@ public:
 
     SettingsView& view() const { return *m_view; }
     // Selects `tab`, then brings the window to the front with the keyboard.
-    void open(SettingsView::Tab tab);
+    void open(SettingsView::Tab tab, WindowPresenter::Keyboard keyboard = WindowPresenter::Keyboard::take);
 
 private:
     SettingsView* m_view = nullptr;

@@ -22,7 +22,7 @@ QRect frameFor(const QSize& size, const QRect& available)
     return { QPoint(x, std::max(available.y(), y)), size };
 }
 
-void present(QWidget& window)
+void present(QWidget& window, Keyboard keyboard)
 {
     window.adjustSize();
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
@@ -30,6 +30,15 @@ void present(QWidget& window)
         screen = QGuiApplication::primaryScreen();
     if (screen)
         window.move(frameFor(window.size(), screen->availableGeometry()).topLeft());
+    if (keyboard == Keyboard::leave) {
+        // Only for this showing: asked for later, the window takes the keyboard again.
+        // Behind the window in use, too, so it covers nothing the user works in.
+        window.setAttribute(Qt::WA_ShowWithoutActivating, true);
+        window.show();
+        window.lower();
+        window.setAttribute(Qt::WA_ShowWithoutActivating, false);
+        return;
+    }
     window.show();
     window.raise();
     window.activateWindow();

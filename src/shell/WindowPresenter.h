@@ -12,8 +12,11 @@ namespace quillcraft::WindowPresenter {
 // never above the usable area's top.
 QRect frameFor(const QSize& size, const QRect& available);
 
+enum class Keyboard { take, leave };
+
 // Sizes the window to its content, puts it on the screen under the pointer (else
-// the primary one) and brings it to the front with the keyboard.
-void present(QWidget& window);
+// the primary one) and brings it to the front with the keyboard; told to leave the
+// keyboard, it shows behind the window in use instead.
+void present(QWidget& window, Keyboard keyboard = Keyboard::take);
 
 } // namespace quillcraft::WindowPresenter
