@@ -1,5 +1,7 @@
 #include "AssistantProcess.h"
 
+#include "E2eSupport.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -34,6 +36,8 @@ AssistantProcess::AssistantProcess(const QString& origin)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
     m_process.setProcessEnvironment(env);
+    // A person who has been through onboarding: its window would take the focus.
+    e2e::presetFinishedOnboarding(m_home.filePath(QStringLiteral("config")));
     m_process.setStandardOutputFile(m_home.filePath(QStringLiteral("output.log")));
     m_process.setStandardErrorFile(m_home.filePath(QStringLiteral("output.log")), QIODevice::Append);
     m_process.start(QStringLiteral(QUILLCRAFT_BINARY), {});
@@ -61,6 +65,12 @@ bool AssistantProcess::isRunning() const
 QString AssistantProcess::statePath() const
 {
     return m_home.filePath(QStringLiteral("state.json"));
+}
+
+QString AssistantProcess::output() const
+{
+    QFile file(m_home.filePath(QStringLiteral("output.log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QJsonObject AssistantProcess::state() const

@@ -27,6 +27,9 @@ public:
     qint64 pid() const;
     bool isRunning() const;
 
+    // What it printed on standard output and error so far.
+    QString output() const;
+
     // The last state the program wrote (empty when there is none yet).
     QJsonObject state() const;
     // The state together with when the program wrote it; absent when the file
