@@ -1,6 +1,7 @@
 // Signing in against the stand-in service lifts the guest limit on rewrites,
 // and signing out brings it back.
 #include "ManualClock.h"
+#include "StandInService.h"
 #include "Wait.h"
 
 #include "service/AccountStore.h"
@@ -13,8 +14,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,48 +25,15 @@ namespace {
 
 constexpr int guestLimit = 10; // the service's default
 
-// The stand-in web service on a free loopback port, for the life of this object.
-class StandInService final {
-public:
-    StandInService()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUILLCRAFT_DEV_DELAY_MS"), QStringLiteral("0"));
-        env.remove(QStringLiteral("QUILLCRAFT_DEV_GUEST_LIMIT"));
-        env.remove(QStringLiteral("QUILLCRAFT_DEV_ACCOUNT_LIMIT"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QStringLiteral("node"),
-            { QStringLiteral(QUILLCRAFT_SOURCE_DIR "/devservice/server.js"), QStringLiteral("--port"),
-                QStringLiteral("0"), QStringLiteral("--data"), m_data.path() });
-        waitUntil(
-            [this] {
-                m_output += m_process.readAll();
-                const QRegularExpressionMatch match
-                    = QRegularExpression(QStringLiteral("on (http://[^ /]+)")).match(QString::fromUtf8(m_output));
-                if (match.hasMatch())
-                    m_origin = QUrl(match.captured(1));
-                return m_origin.isValid() || m_process.state() == QProcess::NotRunning;
-            },
-            30000);
-    }
-    ~StandInService()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    StandInService(const StandInService&) = delete;
-    StandInService& operator=(const StandInService&) = delete;
-
-    QUrl origin() const { return m_origin; }
-    QByteArray output() { return m_output += m_process.readAll(); }
-
-private:
-    QTemporaryDir m_data;
-    QProcess m_process;
-    QByteArray m_output;
-    QUrl m_origin;
-};
+// The service without its pacing delay and with its default limits.
+QProcessEnvironment serviceEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLCRAFT_DEV_DELAY_MS"), QStringLiteral("0"));
+    env.remove(QStringLiteral("QUILLCRAFT_DEV_GUEST_LIMIT"));
+    env.remove(QStringLiteral("QUILLCRAFT_DEV_ACCOUNT_LIMIT"));
+    return env;
+}
 
 class AccountE2eTest : public testing::Test {
 protected:
@@ -109,7 +75,7 @@ protected:
         return RewriteFailure::Kind::offline;
     }
 
-    StandInService m_service;
+    e2e::StandInService m_service { serviceEnvironment() };
     QTemporaryDir m_dir;
     DefaultsStore m_defaults;
     ServiceNetwork m_network { QString() };

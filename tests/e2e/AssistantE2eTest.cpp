@@ -4,6 +4,7 @@
 // freezes. Runs inside tests/e2e/session.sh; reads the program's state file.
 
 #include "E2eSupport.h"
+#include "StandInService.h"
 #include "Wait.h"
 
 #include <QDir>
@@ -13,7 +14,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -52,44 +52,6 @@ bool movePointer(QPoint point)
     return xdotool({ QStringLiteral("mousemove"), QString::number(point.x() - 1), QString::number(point.y()),
         QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0") });
 }
-
-// The stand-in web service on a free loopback port, for the life of this object.
-class StandInService final {
-public:
-    StandInService()
-    {
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QStringLiteral("node"),
-            { QStringLiteral(QUILLCRAFT_SOURCE_DIR "/devservice/server.js"), QStringLiteral("--port"),
-                QStringLiteral("0"), QStringLiteral("--data"), m_data.path() });
-        waitUntil(
-            [this] {
-                m_output += m_process.readAll();
-                const QRegularExpressionMatch match
-                    = QRegularExpression(QStringLiteral("on (http://[^ ]+)")).match(QString::fromUtf8(m_output));
-                if (match.hasMatch())
-                    m_origin = match.captured(1);
-                return !m_origin.isEmpty() || m_process.state() == QProcess::NotRunning;
-            },
-            30000);
-    }
-    ~StandInService()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    StandInService(const StandInService&) = delete;
-    StandInService& operator=(const StandInService&) = delete;
-
-    // Without a trailing slash; empty when the service did not start.
-    QString origin() const { return m_origin.endsWith(u'/') ? m_origin.chopped(1) : m_origin; }
-
-private:
-    QTemporaryDir m_data;
-    QProcess m_process;
-    QByteArray m_output;
-    QString m_origin;
-};
 
 // The program under test with its own preferences and a state file.
 class Program final {
@@ -162,7 +124,7 @@ class AssistantE2eTest : public ::testing::TestWithParam<Toolkit> {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(service.origin().isEmpty()) << "the stand-in service did not start";
+        ASSERT_FALSE(service.originText().isEmpty()) << "the stand-in service did not start";
         ASSERT_TRUE(target.start());
     }
 
@@ -232,7 +194,7 @@ protected:
 
 TEST_P(AssistantE2eTest, UnderlinesAsYouTypeAndWritesTheFixChosenOnTheCard)
 {
-    Program program(service.origin());
+    Program program(service.originText());
     const QJsonObject state = typeAndCheck(program, mistakes, QStringLiteral("tomorow"));
     ASSERT_FALSE(state.isEmpty()) << program.state().value(QStringLiteral("fixes")).toArray().size();
     EXPECT_EQ(state.value(QStringLiteral("status")).toString().left(9), QStringLiteral("checking("));
@@ -256,7 +218,7 @@ TEST_P(AssistantE2eTest, UnderlinesAsYouTypeAndWritesTheFixChosenOnTheCard)
 
 TEST_P(AssistantE2eTest, FixesEverythingFromTheBadgesList)
 {
-    Program program(service.origin());
+    Program program(service.originText());
     const QJsonObject state = typeAndCheck(program, mistakes, QStringLiteral("tomorow"));
     ASSERT_FALSE(state.isEmpty());
     const qsizetype count = state.value(QStringLiteral("fixes")).toArray().size();
@@ -279,7 +241,7 @@ TEST_P(AssistantE2eTest, FixesEverythingFromTheBadgesList)
 TEST_P(AssistantE2eTest, TypingDuringFixAllKeepsWhatTheUserTyped)
 {
     // Pasting makes each fix slow enough to type into the middle of the chain.
-    Program program(service.origin(), { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") });
+    Program program(service.originText(), { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") });
     const QJsonObject state
         = typeAndCheck(program, QStringLiteral("Teh cat sat on teh mat and teh dog."), QStringLiteral("teh"));
     ASSERT_FALSE(state.isEmpty());
@@ -303,7 +265,7 @@ TEST_P(AssistantE2eTest, TypingDuringFixAllKeepsWhatTheUserTyped)
 
 TEST_P(AssistantE2eTest, DismissAndDictionaryHideAFinding)
 {
-    Program program(service.origin());
+    Program program(service.originText());
     QJsonObject state = typeAndCheck(program, QStringLiteral("A note tomorow about teh plan."), QStringLiteral("teh"));
     ASSERT_FALSE(state.isEmpty());
     ASSERT_TRUE(openCard(program, state, QStringLiteral("teh")));
@@ -328,7 +290,7 @@ TEST_P(AssistantE2eTest, DismissAndDictionaryHideAFinding)
 TEST_P(AssistantE2eTest, NeverReadsAPasswordField)
 {
     const QString secret = QStringLiteral("hunter2 tomorow");
-    Program program(service.origin());
+    Program program(service.originText());
     ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
     ASSERT_TRUE(target.focus(passwordField));
     ASSERT_TRUE(typeText(secret));
@@ -347,8 +309,8 @@ TEST_P(AssistantE2eTest, RewritesTheHighlightedTextWritingOnlyWhatChanged)
 {
     for (const bool forcePaste : { false, true }) {
         SCOPED_TRACE(forcePaste ? "paste" : "accessibility");
-        Program program(
-            service.origin(), forcePaste ? QStringList { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") } : QStringList {});
+        Program program(service.originText(),
+            forcePaste ? QStringList { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") } : QStringList {});
         ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
         ASSERT_TRUE(target.focus(lineField));
         ASSERT_TRUE(pressKeys(QStringLiteral("ctrl+a")));
@@ -397,7 +359,7 @@ TEST_P(AssistantE2eTest, RewritesTheHighlightedTextWritingOnlyWhatChanged)
 
 TEST_P(AssistantE2eTest, ATargetThatQuitsOrFreezesHidesTheSurfacesWithoutStoppingTheProgram)
 {
-    Program program(service.origin());
+    Program program(service.originText());
     ASSERT_FALSE(typeAndCheck(program, mistakes, QStringLiteral("tomorow")).isEmpty());
 
     // Frozen: every call to it times out, yet the poll goes on.
