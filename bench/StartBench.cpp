@@ -94,10 +94,12 @@ int main(int argc, char** argv)
     const int samples = std::max(1, parser.value(samplesOption).toInt());
     std::printf("load average at start: %s\n", qPrintable(loadAverage()));
 
-    TargetApp target(Toolkit::qt, { QStringLiteral("--line"), QStringLiteral("We walked to teh park and then went home for a quiet dinner.") });
+    TargetApp target(Toolkit::qt,
+        { QStringLiteral("--line"), QStringLiteral("We walked to teh park and then went home for a quiet dinner.") });
     if (!target.start() || !target.focus(lineField)) {
-        std::fprintf(stderr, "The Qt target did not start with its field focused; run this under "
-                             "tests/e2e/session.sh.\n");
+        std::fprintf(stderr,
+            "The Qt target did not start with its field focused; run this under "
+            "tests/e2e/session.sh.\n");
         return 1;
     }
 

@@ -3,6 +3,7 @@
 #include "FakeDesktopInput.h"
 #include "FakeFieldScene.h"
 #include "FakePointerMonitor.h"
+#include "FakeTrust.h"
 #include "ManualClock.h"
 #include "assistant/BadgeController.h"
 #include "assistant/IssuePresenter.h"
@@ -26,13 +27,6 @@ using namespace quillcraft;
 using namespace quillcraft::test;
 
 namespace {
-
-class FakeTrust final : public TrustCheck {
-public:
-    bool isTrusted() const override { return trusted; }
-    void requestAccess() override { }
-    bool trusted = true;
-};
 
 // Keeps every request until the test answers it.
 class FakeChecker final : public GrammarChecker {

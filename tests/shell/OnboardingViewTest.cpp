@@ -6,6 +6,7 @@
 #include "views/WrappedText.h"
 
 #include "FakeLoginItem.h"
+#include "FakeTrust.h"
 #include "ManualClock.h"
 #include "TestText.h"
 
@@ -20,14 +21,6 @@ using namespace quillcraft;
 using namespace quillcraft::test;
 
 namespace {
-
-class FakeTrust final : public TrustCheck {
-public:
-    bool isTrusted() const override { return trusted; }
-    void requestAccess() override { ++requests; }
-    bool trusted = false;
-    int requests = 0;
-};
 
 // The window as the controller opens it, recording what the view reports.
 class OnboardingViewTest : public testing::Test {
@@ -63,7 +56,7 @@ protected:
         return detail && detail->isVisibleTo(window.get()) ? detail->text() : QString();
     }
 
-    FakeTrust trust;
+    FakeTrust trust { false };
     FakeLoginItem item;
     LoginItemStore loginItem { item };
     ManualClock clock;

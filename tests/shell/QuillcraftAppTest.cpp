@@ -22,6 +22,7 @@
 #include "FakeFieldScene.h"
 #include "FakeLoginItem.h"
 #include "FakePointerMonitor.h"
+#include "FakeTrust.h"
 #include "ManualClock.h"
 #include "TestText.h"
 
@@ -38,14 +39,6 @@ using namespace quillcraft;
 using namespace quillcraft::test;
 
 namespace {
-
-class FakeTrust final : public TrustCheck {
-public:
-    bool isTrusted() const override { return trusted; }
-    void requestAccess() override { ++requests; }
-    bool trusted = true;
-    int requests = 0;
-};
 
 class NoApps final : public InstalledApps {
 public:
