@@ -68,7 +68,8 @@ QJsonArray problemTexts(const QList<TextIssue>& issues)
 
 void write(const QString& path, const QJsonObject& state)
 {
-    PrivateFile(path).write(QJsonDocument(state).toJson(QJsonDocument::Compact));
+    // Rewritten after every tick and read by the program's own checks: no wait for the disk.
+    PrivateFile(path).write(QJsonDocument(state).toJson(QJsonDocument::Compact), PrivateFile::Sync::none);
 }
 
 } // namespace quillcraft::StateFile

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -41,8 +42,10 @@ PrivateFile::PrivateFile(QString path)
 {
 }
 
-bool PrivateFile::write(const QByteArray& bytes)
+bool PrivateFile::write(const QByteArray& bytes, Sync sync)
 {
+    if (sync == Sync::none)
+        return writeWithoutSync(bytes);
     QSaveFile file(m_path);
     // Permissions go on before any byte is written, so the contents are never readable by others.
     const bool saved = file.open(QIODevice::WriteOnly)
@@ -50,6 +53,26 @@ bool PrivateFile::write(const QByteArray& bytes)
         && file.commit();
     m_errorString = saved ? QString() : file.errorString();
     return saved;
+}
+
+bool PrivateFile::writeWithoutSync(const QByteArray& bytes)
+{
+    // QSaveFile always syncs; the same steps without it: a private file beside the
+    // target, written whole, then renamed over it.
+    QTemporaryFile file(m_path + QStringLiteral(".XXXXXX"));
+    const bool written = file.open() && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        && file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        m_errorString = file.errorString();
+        return false;
+    }
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
+        m_errorString = qt_error_string(errno);
+        return false;
+    }
+    file.setAutoRemove(false);
+    m_errorString.clear();
+    return true;
 }
 
 QString PrivateFile::setAside(const QDateTime& now)

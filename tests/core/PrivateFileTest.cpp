@@ -78,32 +78,41 @@ protected:
     QTemporaryDir m_dir;
 };
 
+// Writes that wait for the disk and writes that do not keep the same promises.
+class PrivateFileWriteTest : public PrivateFileTest, public testing::WithParamInterface<PrivateFile::Sync> { };
+
 } // namespace
 
-TEST_F(PrivateFileTest, OnlyTheOwnerCanReadWhateverTheUmaskOrTheOldMode)
+INSTANTIATE_TEST_SUITE_P(BothSyncs, PrivateFileWriteTest,
+    testing::Values(PrivateFile::Sync::toDisk, PrivateFile::Sync::none),
+    [](const testing::TestParamInfo<PrivateFile::Sync>& param) {
+        return param.param == PrivateFile::Sync::toDisk ? "toDisk" : "none";
+    });
+
+TEST_P(PrivateFileWriteTest, OnlyTheOwnerCanReadWhateverTheUmaskOrTheOldMode)
 {
     const PermissiveUmask umask;
     PrivateFile file(path());
-    ASSERT_TRUE(file.write("first"));
+    ASSERT_TRUE(file.write("first", GetParam()));
     EXPECT_EQ(mode(path()), 0600u);
     EXPECT_EQ(fileContents(path()), "first");
 
     seed(path(), "old",
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     ASSERT_EQ(mode(path()), 0644u);
-    ASSERT_TRUE(file.write("second"));
+    ASSERT_TRUE(file.write("second", GetParam()));
     EXPECT_EQ(mode(path()), 0600u);
     EXPECT_EQ(fileContents(path()), "second");
     EXPECT_TRUE(file.errorString().isEmpty());
     EXPECT_EQ(entries(), QStringList { u("prefs.json") }); // no temporary left behind
 }
 
-TEST_F(PrivateFileTest, AFailedWriteKeepsTheOldFileAndSaysSo)
+TEST_P(PrivateFileWriteTest, AFailedWriteKeepsTheOldFileAndSaysSo)
 {
     // A directory where the file should be.
     ASSERT_TRUE(QDir().mkpath(path()));
     PrivateFile folder(path());
-    EXPECT_FALSE(folder.write("new"));
+    EXPECT_FALSE(folder.write("new", GetParam()));
     EXPECT_FALSE(folder.errorString().isEmpty());
     EXPECT_TRUE(QFileInfo(path()).isDir());
     ASSERT_TRUE(QDir().rmdir(path()));
@@ -113,7 +122,7 @@ TEST_F(PrivateFileTest, AFailedWriteKeepsTheOldFileAndSaysSo)
     {
         const FileSizeLimit limit(1024);
         PrivateFile file(path());
-        EXPECT_FALSE(file.write(QByteArray(64 * 1024, 'x')));
+        EXPECT_FALSE(file.write(QByteArray(64 * 1024, 'x'), GetParam()));
         EXPECT_FALSE(file.errorString().isEmpty());
     }
     EXPECT_EQ(fileContents(path()), "old");

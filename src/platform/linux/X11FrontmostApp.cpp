@@ -3,6 +3,7 @@
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/X11Windows.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -44,9 +45,19 @@ QString X11FrontmostApp::executableName(qint64 pid)
 
 std::optional<RunningApp> X11FrontmostApp::application(qint64 pid) const
 {
-    if (pid <= 0 || !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+    if (pid <= 0)
         return std::nullopt;
-    const QString windowClass = m_windows.windowClass(pid);
+    // The folder's time is the process's start, which tells a reused process id apart.
+    const QFileInfo process(QStringLiteral("/proc/%1").arg(pid));
+    if (!process.exists())
+        return std::nullopt;
+    // Asked several times a second about the same application: the answer changes only
+    // when its windows do (a starting program names itself once its first one maps).
+    const QList<quint32> windows = m_windows.windowsOf(pid);
+    const QDateTime started = process.lastModified();
+    if (m_last && m_last->app.pid == pid && m_last->started == started && m_last->windows == windows)
+        return m_last->app;
+    const QString windowClass = m_windows.windowClass(windows);
     const QString executable = executableName(pid);
     RunningApp app { pid, {}, {} };
     if (const auto entry = m_entries.forProcess(pid, windowClass, executable)) {
@@ -57,6 +68,7 @@ std::optional<RunningApp> X11FrontmostApp::application(qint64 pid) const
     }
     if (app.name.isEmpty() && m_accessibleName)
         app.name = m_accessibleName(pid);
+    m_last = Last { app, windows, started };
     return app;
 }
 

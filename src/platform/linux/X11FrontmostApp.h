@@ -2,7 +2,11 @@
 
 #include "platform/FrontmostApp.h"
 
+#include <QDateTime>
+#include <QList>
+
 #include <functional>
+#include <optional>
 
 namespace quillcraft {
 
@@ -26,9 +30,16 @@ public:
     static QString executableName(qint64 pid);
 
 private:
+    struct Last {
+        RunningApp app;
+        QList<quint32> windows;
+        QDateTime started;
+    };
+
     const X11Windows& m_windows;
     const DesktopEntries& m_entries;
     std::function<QString(qint64)> m_accessibleName;
+    mutable std::optional<Last> m_last;
 };
 
 } // namespace quillcraft

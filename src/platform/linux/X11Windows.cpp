@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace quillcraft {
 
@@ -22,15 +23,26 @@ xcb_connection_t* connectionOf(void* connection)
 }
 
 // Errors come back as values on xcb: a window that vanished is just no reply.
-PropertyReply property(xcb_connection_t* connection, quint32 window, quint32 atom, quint32 type, quint32 longs)
+PropertyReply propertyReply(xcb_connection_t* connection, xcb_get_property_cookie_t cookie)
 {
-    const auto cookie = xcb_get_property(connection, 0, window, atom, type, 0, longs);
     xcb_generic_error_t* error = nullptr;
     PropertyReply reply(xcb_get_property_reply(connection, cookie, &error));
     std::free(error);
     if (!reply || reply->type == XCB_ATOM_NONE)
         return nullptr;
     return reply;
+}
+
+PropertyReply property(xcb_connection_t* connection, quint32 window, quint32 atom, quint32 type, quint32 longs)
+{
+    return propertyReply(connection, xcb_get_property(connection, 0, window, atom, type, 0, longs));
+}
+
+std::optional<qint64> cardinalOf(const PropertyReply& reply)
+{
+    if (!reply || xcb_get_property_value_length(reply.get()) < 4)
+        return std::nullopt;
+    return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
 }
 
 } // namespace
@@ -60,10 +72,7 @@ bool X11Windows::isAvailable() const
 
 std::optional<qint64> X11Windows::pidOf(quint32 window) const
 {
-    const PropertyReply reply = property(connectionOf(m_connection), window, m_atoms.wmPid, XCB_ATOM_CARDINAL, 1);
-    if (!reply || xcb_get_property_value_length(reply.get()) < 4)
-        return std::nullopt;
-    return *static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    return cardinalOf(property(connectionOf(m_connection), window, m_atoms.wmPid, XCB_ATOM_CARDINAL, 1));
 }
 
 std::optional<qint64> X11Windows::activeWindowPid() const
@@ -89,8 +98,17 @@ QList<quint32> X11Windows::windowsOf(qint64 pid) const
         return result;
     const auto* windows = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
     const int count = xcb_get_property_value_length(reply.get()) / 4;
+    // All questions first, then the answers: one wait for the server, not one per window.
+    xcb_connection_t* connection = connectionOf(m_connection);
+    std::vector<xcb_get_property_cookie_t> cookies;
+    cookies.reserve(count);
+    for (int i = 0; i < count; ++i)
+        cookies.push_back(xcb_get_property(connection, 0, windows[i], m_atoms.wmPid, XCB_ATOM_CARDINAL, 0, 1));
+    std::vector<bool> owned(count, false);
+    for (int i = 0; i < count; ++i)
+        owned[i] = cardinalOf(propertyReply(connection, cookies[i])) == pid;
     for (int i = count - 1; i >= 0; --i) {
-        if (pidOf(windows[i]) == pid)
+        if (owned[i])
             result << windows[i];
     }
     return result;
@@ -98,7 +116,12 @@ QList<quint32> X11Windows::windowsOf(qint64 pid) const
 
 QString X11Windows::windowClass(qint64 pid) const
 {
-    for (const quint32 window : windowsOf(pid)) {
+    return windowClass(windowsOf(pid));
+}
+
+QString X11Windows::windowClass(const QList<quint32>& windows) const
+{
+    for (const quint32 window : windows) {
         const PropertyReply reply
             = property(connectionOf(m_connection), window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
         if (!reply)

@@ -21,6 +21,10 @@ public:
     std::optional<qint64> activeWindowPid() const;
     // The class half of WM_CLASS of the topmost window of a process; "" when none.
     QString windowClass(qint64 pid) const;
+    // The same for windows given topmost first.
+    QString windowClass(const QList<quint32>& windows) const;
+    // The process's windows, topmost first.
+    QList<quint32> windowsOf(qint64 pid) const;
     // Asks the window manager to activate the topmost window of a process.
     bool activate(qint64 pid) const;
     // The screen rectangles of a process's windows in device pixels, topmost
@@ -43,8 +47,6 @@ private:
     std::optional<QRectF> clientRect(quint32 window) const;
     // A window's left, right, top and bottom margins from a four-cardinal property.
     std::optional<QMarginsF> margins(quint32 window, quint32 atom) const;
-    // The process's windows, topmost first.
-    QList<quint32> windowsOf(qint64 pid) const;
     std::optional<qint64> pidOf(quint32 window) const;
 
     void* m_connection = nullptr; // xcb_connection_t, owned by Qt
