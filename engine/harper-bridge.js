@@ -12,11 +12,12 @@
 
   const suggestionKinds = ["replace", "remove", "insert-after"];
 
-  // About 10000 characters of English with mistakes of several kinds, every
-  // sentence different: the first lints of fresh text that size cost a second
-  // or so while the engine's code is compiled and then optimised, so setup
-  // pays that instead of the user's first checks. (Repeated sentences would be
-  // answered from the engine's cache and warm nothing.)
+  // Some thousands of characters of English with mistakes of several kinds, every
+  // sentence different: the first lints of fresh text cost a second or so while
+  // the engine's code is compiled, so setup pays that instead of the user's first
+  // checks. (Repeated sentences would be answered from the engine's cache and warm
+  // nothing.)
+  const warmUpLength = 4000;
   function warmUpText(seed) {
     const subjects = ["The manager", "Our team", "My neighbour", "The new intern", "Their teacher",
       "A friend of mine", "The committee", "Everyone in the office", "The small company",
@@ -36,18 +37,18 @@
       state = (Math.imul(state, 1664525) + 1013904223) >>> 0;
       return list[(state >>> 16) % list.length];
     };
-    for (let i = 0; length < 10000; ++i) {
+    for (let i = 0; length < warmUpLength; ++i) {
       const sentence = `${pick(subjects)} ${pick(verbs)} ${pick(objects)} ${pick(tails)}, ` +
         `which took about ${i + 2} minutes.` + (i % 6 === 5 ? "\n\n" : " ");
       parts.push(sentence);
       length += sentence.length;
     }
-    return parts.join("").slice(0, 10000);
+    return parts.join("").slice(0, warmUpLength);
   }
 
-  // One round leaves the first real check half as fast again as later ones;
-  // after three it is as fast as any.
-  const warmUpRounds = 3;
+  // With the engine's code compiled once and never re-optimised (the checker turns
+  // the optimising tier off), two rounds leave the first real check as fast as any.
+  const warmUpRounds = 2;
 
   let glue = null;
   let linter = null;

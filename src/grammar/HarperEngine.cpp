@@ -3,6 +3,7 @@
 #include "core/Logging.h"
 
 #include <JavaScriptCore/JavaScript.h>
+#include <jsc/jsc.h>
 
 #include <QFile>
 
@@ -14,6 +15,16 @@
 namespace quillcraft {
 
 namespace {
+
+// JavaScriptCore compiles hot WebAssembly a second time with its optimising tier,
+// on threads of its own. For the engine that is several seconds of both cores at
+// start, and the user's checks (a changed sentence at a time) run as fast without
+// it. Options may be set only before the process's first context: a later change
+// (an engine started again) aborts.
+void useBaselineWasmTierOnly()
+{
+    [[maybe_unused]] static const bool set = jsc_options_set_boolean("useOMGJIT", FALSE);
+}
 
 // An owned JSStringRef.
 class JsString final {
@@ -149,6 +160,7 @@ struct HarperEngine::Js {
         definition.callAsFunction = &Js::call;
         definition.finalize = &Js::finalize;
         callbackClass = JSClassCreate(&definition);
+        useBaselineWasmTierOnly();
         context = JSGlobalContextCreate(nullptr);
     }
 
