@@ -60,7 +60,8 @@ browser = spawn(
         `--user-data-dir=${profile}`,
         'about:blank',
     ],
-    { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] },
+    // Its own home, so nothing it keeps outside the profile lands in the user's.
+    { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], env: { ...process.env, HOME: profile } },
 );
 let browserErrors = '';
 browser.stdio[2].on('data', (chunk) => {
