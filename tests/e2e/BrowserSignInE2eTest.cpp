@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 using namespace quillcraft;
 using test::waitUntil;
@@ -43,7 +44,8 @@ protected:
         if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
             GTEST_SKIP() << "chromium is not installed";
         ASSERT_TRUE(m_home.isValid());
-        ASSERT_FALSE(m_service.originText().isEmpty()) << m_service.output().toStdString();
+        m_service.emplace();
+        ASSERT_FALSE(m_service->originText().isEmpty()) << m_service->output().toStdString();
         const QDir home(m_home.path());
         ASSERT_TRUE(home.mkpath(QStringLiteral("runtime")) && home.mkpath(QStringLiteral("bin")));
         ASSERT_TRUE(QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")),
@@ -59,7 +61,7 @@ protected:
         m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("runtime")));
         m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
         m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
-        m_environment.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), m_service.originText());
+        m_environment.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), m_service->originText());
         // The stand-in is the first xdg-open the program finds: the test plays the browser.
         m_environment.insert(QStringLiteral("PATH"),
             m_home.filePath(QStringLiteral("bin")) + u':' + m_environment.value(QStringLiteral("PATH")));
@@ -129,13 +131,13 @@ protected:
         for (const QNetworkCookie& cookie : *cookies)
             jar->insertCookie(cookie);
         const std::unique_ptr<QNetworkReply> reply(
-            manager.get(QNetworkRequest(m_service.origin().resolved(QUrl(QStringLiteral("/api/auth/get-session"))))));
+            manager.get(QNetworkRequest(m_service->origin().resolved(QUrl(QStringLiteral("/api/auth/get-session"))))));
         waitUntil([&] { return reply->isFinished(); }, 20000);
         const QJsonObject session = QJsonDocument::fromJson(reply->readAll()).object();
         return session.value(QStringLiteral("user")).toObject().value(QStringLiteral("email")).toString();
     }
 
-    e2e::StandInService m_service;
+    std::optional<e2e::StandInService> m_service; // started once the test is known to run
     QTemporaryDir m_home;
     QProcessEnvironment m_environment;
     QProcess m_program;
@@ -157,7 +159,7 @@ TEST_F(BrowserSignInE2eTest, AnAccountMadeInTheBrowserSignsTheProgramIn)
     ASSERT_EQ(opened().size(), 1);
     const QUrl connect(opened().constFirst());
     EXPECT_EQ(
-        connect.adjusted(QUrl::RemoveQuery), m_service.origin().resolved(QUrl(QStringLiteral("/desktop/connect"))));
+        connect.adjusted(QUrl::RemoveQuery), m_service->origin().resolved(QUrl(QStringLiteral("/desktop/connect"))));
     const QString state = QUrlQuery(connect).queryItemValue(QStringLiteral("state"));
     ASSERT_FALSE(state.isEmpty()) << connect.toString().toStdString();
 
