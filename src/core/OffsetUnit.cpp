@@ -12,6 +12,24 @@ bool pairAt(const QString& text, qint64 i)
     return i + 1 < text.size() && text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate();
 }
 
+// Whether any UTF-16 unit is a surrogate. Blocks without an early exit inside
+// let the compiler vectorise the test; a field's text may be a megabyte.
+bool hasSurrogate(const QString& text)
+{
+    constexpr qint64 block = 4096;
+    const ushort* units = text.utf16();
+    const qint64 size = text.size();
+    for (qint64 start = 0; start < size; start += block) {
+        const qint64 end = std::min(size, start + block);
+        bool found = false;
+        for (qint64 i = start; i < end; ++i)
+            found |= (units[i] & 0xF800) == 0xD800;
+        if (found)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 qint64 codePointCount(const QString& text)
@@ -24,6 +42,8 @@ qint64 codePointCount(const QString& text)
 
 std::optional<OffsetUnit> detect(qint64 characterCount, const QString& text)
 {
+    if (!hasSurrogate(text))
+        return std::nullopt;
     const qint64 units = text.size();
     const qint64 points = codePointCount(text);
     if (units == points)

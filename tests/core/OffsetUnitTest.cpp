@@ -21,6 +21,16 @@ TEST(OffsetUnitTest, DetectsTheUnitFromTheCharacterCount)
     EXPECT_EQ(detect(12, wave), std::nullopt); // text changed in between
     EXPECT_EQ(detect(5, QStringLiteral("plain")), std::nullopt);
     EXPECT_EQ(detect(0, QString()), std::nullopt);
+
+    // A long text is scanned in blocks: the one pair may sit in any of them, or at the very end.
+    for (const qint64 at : { qint64(0), qint64(4095), qint64(4096), qint64(9000), qint64(20000 - 2) }) {
+        QString text(20000, u'a');
+        text[at] = QChar(0xD83D);
+        text[at + 1] = QChar(0xDC4B);
+        EXPECT_EQ(detect(20000, text), OffsetUnit::utf16) << at;
+        EXPECT_EQ(detect(19999, text), OffsetUnit::codePoint) << at;
+    }
+    EXPECT_EQ(detect(20000, QString(20000, u'a')), std::nullopt);
 }
 
 TEST(OffsetUnitTest, ConvertsCodePointOffsetsAroundSurrogatePairs)

@@ -186,8 +186,6 @@ struct AtspiElement::Recent {
     Time roleAt;
     // The element's offset unit once its text showed it; it never changes.
     std::optional<OffsetUnit> unit;
-    // A text that could not show it, so the next asks about the same text skip the scan.
-    QString undecidedText;
     // Whether the element belongs to a Qt application; it never changes either.
     std::optional<bool> isQt;
     ElementRef window;
@@ -270,16 +268,9 @@ OffsetUnit AtspiElement::unitFor(const Text& text) const
     if (!m_unit)
         m_unit = recent().unit;
     if (!m_unit) {
-        Recent& reads = recent();
-        // One round asks several times about the same shared text; a megabyte takes a while to scan.
-        if (!text.text.isSharedWith(reads.undecidedText)) {
-            if (const auto detected = OffsetUnits::detect(text.characterCount, text.text)) {
-                m_unit = detected;
-                reads.unit = detected;
-                reads.undecidedText.clear();
-            } else {
-                reads.undecidedText = text.text;
-            }
+        if (const auto detected = OffsetUnits::detect(text.characterCount, text.text)) {
+            m_unit = detected;
+            recent().unit = detected;
         }
     }
     if (m_unit)
