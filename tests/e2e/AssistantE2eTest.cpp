@@ -402,7 +402,8 @@ protected:
     QString areaText() const { return target.text(textArea).value_or(QString()); }
 
     StandInService service;
-    TargetApp target { Toolkit::gtk4, { QStringLiteral("--area"), QString() } };
+    TargetApp target { Toolkit::gtk4,
+        { QStringLiteral("--area"), QString::fromUtf8("I wrote \xF0\x9F\x98\x80 a note tomorow.") } };
 };
 
 } // namespace
@@ -411,10 +412,8 @@ TEST_F(Gtk4AssistantE2eTest, UnderlinesTheWordAndWritesTheFixAfterAnEmoji)
 {
     Program program(service.originText());
     ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
+    // The text is there before focus comes: typing an emoji with xdotool is not reliable.
     ASSERT_TRUE(target.focus(textArea));
-    const QString text = QString::fromUtf8("I wrote \xF0\x9F\x98\x80 a note tomorow.");
-    ASSERT_TRUE(typeText(text));
-    ASSERT_TRUE(waitUntil([&] { return areaText() == text; })) << areaText().toStdString();
     const QJsonObject state = program.waitFor(
         [](const QJsonObject& s) {
             return lists(s, QStringLiteral("fixes"), QStringLiteral("tomorow"))
