@@ -117,8 +117,7 @@ static void activate(GtkApplication* app, gpointer data)
     gtk_box_append(GTK_BOX(box), gtk_label_new("Quillcraft end-to-end target"));
 
     if (options->background) {
-        /* GTK 4 has no "do not take focus" switch: the window is shown without
-         * being presented, and openbox leaves the focus where it is. */
+        /* GTK 4 has no "do not take focus" switch: the window is only shown, not presented. */
         gtk_widget_set_visible(window, TRUE);
         return;
     }
