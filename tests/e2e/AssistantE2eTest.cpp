@@ -385,3 +385,66 @@ INSTANTIATE_TEST_SUITE_P(Targets, AssistantE2eTest, ::testing::Values(Toolkit::q
     [](const ::testing::TestParamInfo<Toolkit>& param) { return toolkitName(param.param).toStdString(); });
 
 } // namespace
+
+namespace {
+
+// The GTK 4 target's text view: GTK 4.8 entries have no character boxes, so no underline.
+class Gtk4AssistantE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!TargetApp::isBuilt(Toolkit::gtk4))
+            GTEST_SKIP() << "the GTK 4 target is not built (no libgtk-4-dev)";
+        ASSERT_FALSE(service.originText().isEmpty()) << "the stand-in service did not start";
+        ASSERT_TRUE(target.start());
+    }
+
+    QString areaText() const { return target.text(textArea).value_or(QString()); }
+
+    StandInService service;
+    TargetApp target { Toolkit::gtk4,
+        { QStringLiteral("--area"), QString::fromUtf8("I wrote \xF0\x9F\x98\x80 a note tomorow.") } };
+};
+
+} // namespace
+
+TEST_F(Gtk4AssistantE2eTest, UnderlinesTheWordAndWritesTheFixAfterAnEmoji)
+{
+    Program program(service.originText());
+    ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
+    // The text is there before focus comes: typing an emoji with xdotool is not reliable.
+    ASSERT_TRUE(target.focus(textArea));
+    const QJsonObject state = program.waitFor(
+        [](const QJsonObject& s) {
+            return lists(s, QStringLiteral("fixes"), QStringLiteral("tomorow"))
+                && s.value(QStringLiteral("marks")).toArray().size()
+                == s.value(QStringLiteral("fixes")).toArray().size();
+        },
+        40000);
+    ASSERT_FALSE(state.isEmpty()) << QJsonDocument(program.state()).toJson(QJsonDocument::Compact).toStdString();
+
+    // The underline sits under the word: inside the view, in its right part where the word is.
+    const qsizetype index
+        = state.value(QStringLiteral("fixes")).toArray().toVariantList().indexOf(QStringLiteral("tomorow"));
+    const QPoint mark = markPoint(state.value(QStringLiteral("marks")).toArray().at(index).toArray());
+    const std::optional<QRect> view = target.visibleRect(textArea);
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->contains(mark)) << mark.x() << "," << mark.y();
+    EXPECT_LT(mark.y(), view->top() + 30) << "on the first line";
+    EXPECT_GT(mark.x(), view->left() + 60) << "not at the start of the line";
+
+    movePointer(mark);
+    ASSERT_FALSE(
+        program.waitFor([](const QJsonObject& s) { return s.value(QStringLiteral("card")).toBool(); }, 5000).isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return namedRect(program.pid(), QStringLiteral("Accept tomorrow")).has_value(); }));
+    quillcraft::test::spin(300); // the card settles before its button is clicked
+    const std::optional<QRect> accept = namedRect(program.pid(), QStringLiteral("Accept tomorrow"));
+    ASSERT_TRUE(accept && clickAt(accept->center()));
+    const QString fixed = QString::fromUtf8("I wrote \xF0\x9F\x98\x80 a note tomorrow.");
+    EXPECT_TRUE(waitUntil([&] { return areaText() == fixed; }, 5000)) << areaText().toStdString();
+    // The caret sits right after the fix: typing goes there.
+    ASSERT_TRUE(typeText(QStringLiteral("!")));
+    EXPECT_TRUE(
+        waitUntil([&] { return areaText() == QString::fromUtf8("I wrote \xF0\x9F\x98\x80 a note tomorrow!."); }, 5000))
+        << areaText().toStdString();
+}

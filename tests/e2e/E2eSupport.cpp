@@ -2,6 +2,7 @@
 
 #include "Wait.h"
 #include "platform/linux/AtspiElement.h"
+#include "platform/linux/X11Windows.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,14 +103,48 @@ std::optional<QRect> extentsOf(AtspiAccessible* accessible)
 
 QString toolkitName(Toolkit toolkit)
 {
-    return toolkit == Toolkit::qt ? QStringLiteral("qt") : QStringLiteral("gtk");
+    switch (toolkit) {
+    case Toolkit::qt:
+        return QStringLiteral("qt");
+    case Toolkit::gtk:
+        return QStringLiteral("gtk");
+    case Toolkit::gtk4:
+        return QStringLiteral("gtk4");
+    }
+    return {};
 }
+
+namespace {
+
+QString targetProgram(Toolkit toolkit)
+{
+    switch (toolkit) {
+    case Toolkit::qt:
+        return QStringLiteral(QUILLCRAFT_QT_TARGET);
+    case Toolkit::gtk:
+        return QStringLiteral(QUILLCRAFT_GTK_TARGET);
+    case Toolkit::gtk4:
+        return QStringLiteral(QUILLCRAFT_GTK4_TARGET); // empty when GTK 4 was not found
+    }
+    return {};
+}
+
+} // namespace
 
 struct TargetApp::Impl {
     Toolkit toolkit;
     QStringList arguments;
     QStringList environment;
     QProcess process;
+
+    // GTK 4 reports positions relative to its window: where that window's content is.
+    QPoint origin() const
+    {
+        if (toolkit != Toolkit::gtk4)
+            return {};
+        const QList<QRectF> windows = X11Windows().contentRects(process.processId());
+        return windows.isEmpty() ? QPoint() : windows.first().topLeft().toPoint();
+    }
 
     Ref element(const QString& name) const
     {
@@ -140,8 +175,9 @@ TargetApp::~TargetApp()
 
 bool TargetApp::start(int timeoutMs)
 {
-    const QString program
-        = m_impl->toolkit == Toolkit::qt ? QStringLiteral(QUILLCRAFT_QT_TARGET) : QStringLiteral(QUILLCRAFT_GTK_TARGET);
+    const QString program = targetProgram(m_impl->toolkit);
+    if (program.isEmpty())
+        return false;
     m_impl->process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : m_impl->environment)
@@ -158,11 +194,13 @@ bool TargetApp::start(int timeoutMs)
                 : QStringList { lineField, textArea, passwordField, disabledField };
             for (const QString& name : names) {
                 Ref found = m_impl->element(name);
-                if (!found || !hasState(found.get(), ATSPI_STATE_SHOWING))
+                // GTK 4.8 marks only its windows SHOWING.
+                if (!found || (m_impl->toolkit != Toolkit::gtk4 && !hasState(found.get(), ATSPI_STATE_SHOWING)))
                     return false;
             }
             const auto line = rect(lineField);
-            return line && line->width() > 0 && line->x() >= 0 && line->y() >= 0;
+            return line && line->width() > 0 && line->x() >= 0 && line->y() >= 0
+                && (m_impl->toolkit != Toolkit::gtk4 || !m_impl->origin().isNull());
         },
         timeoutMs);
 }
@@ -177,10 +215,16 @@ Toolkit TargetApp::toolkit() const
     return m_impl->toolkit;
 }
 
+bool TargetApp::isBuilt(Toolkit toolkit)
+{
+    return !targetProgram(toolkit).isEmpty();
+}
+
 std::optional<QRect> TargetApp::rect(const QString& name) const
 {
     Ref found = m_impl->element(name);
-    return found ? extentsOf(found.get()) : std::nullopt;
+    const std::optional<QRect> extents = found ? extentsOf(found.get()) : std::nullopt;
+    return extents ? std::optional<QRect>(extents->translated(m_impl->origin())) : std::nullopt;
 }
 
 std::optional<QRect> TargetApp::visibleRect(const QString& name) const
@@ -197,7 +241,7 @@ std::optional<QRect> TargetApp::visibleRect(const QString& name) const
             visible = visible->intersected(*extents);
         node = Ref(atspi_accessible_get_parent(node.get(), nullptr));
     }
-    return visible;
+    return visible->translated(m_impl->origin());
 }
 
 std::optional<QString> TargetApp::text(const QString& name) const
@@ -210,6 +254,14 @@ std::optional<QString> TargetApp::text(const QString& name) const
         return std::nullopt;
     GError* error = nullptr;
     gchar* raw = atspi_text_get_text(textIface, 0, -1, &error);
+    // GTK 4.8 entries answer "" for "up to the end"; their count is right.
+    if (!error && raw && raw[0] == '\0') {
+        const int count = atspi_text_get_character_count(textIface, nullptr);
+        if (count > 0) {
+            g_free(raw);
+            raw = atspi_text_get_text(textIface, 0, count, &error);
+        }
+    }
     g_object_unref(textIface);
     if (error) {
         g_error_free(error);

@@ -17,7 +17,8 @@
 // Rectangles here are X11 screen coordinates (origin top-left).
 namespace quillcraft::e2e {
 
-enum class Toolkit { qt, gtk };
+// gtk is GTK 3; gtk4 is built only where GTK 4's development files are installed.
+enum class Toolkit { qt, gtk, gtk4 };
 
 // The accessible names the targets give their elements.
 inline const QString lineField = QStringLiteral("Line field");
@@ -26,7 +27,7 @@ inline const QString scrollArea = QStringLiteral("Scroll area");
 inline const QString passwordField = QStringLiteral("Password field");
 inline const QString disabledField = QStringLiteral("Disabled field");
 
-// "qt" or "gtk", for test names and messages.
+// "qt", "gtk" or "gtk4", for test names and messages.
 QString toolkitName(Toolkit toolkit);
 // Lets GoogleTest name parameterised cases by toolkit.
 inline void PrintTo(Toolkit toolkit, std::ostream* out)
@@ -50,7 +51,11 @@ public:
     qint64 pid() const;
     Toolkit toolkit() const;
 
-    // Screen rectangle of the named element, as the toolkit reports it.
+    // Whether this machine has the target program (the GTK 4 one is optional).
+    static bool isBuilt(Toolkit toolkit);
+
+    // Screen rectangle of the named element, as the toolkit reports it (GTK 4's
+    // window-relative reports moved to where its window is).
     std::optional<QRect> rect(const QString& name) const;
     // The part of the named element that shows: its rectangle clipped by every ancestor's.
     std::optional<QRect> visibleRect(const QString& name) const;

@@ -1,10 +1,13 @@
-// A GTK 4 editor (gnome-text-editor) read through the focused-field snapshot:
-// GTK 4.8 marks only its windows SHOWING and reports positions relative to its
-// window. Skipped where the editor is not installed. Runs inside tests/e2e/session.sh.
+// A GTK 4 editor (gnome-text-editor) read through the focused-field snapshot and
+// written as fixes are: GTK 4.8 marks only its windows SHOWING, reports positions
+// relative to its window and does not make the selections it says it made.
+// Skipped where the editor is not installed. Runs inside tests/e2e/session.sh.
 
 #include "E2eSupport.h"
 #include "Wait.h"
 #include "assistant/FocusedField.h"
+#include "assistant/writeback/EditApplier.h"
+#include "core/SystemClock.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/X11Windows.h"
 
@@ -63,6 +66,30 @@ protected:
         return s;
     }
 
+    // Activates the editor, types the text and waits for the snapshot to show it.
+    std::optional<FocusedField> typedField()
+    {
+        if (!m_windows.activate(m_editor.processId()))
+            return std::nullopt;
+        std::optional<FocusedField> field;
+        // The editor takes typing once it is active; typed again until it shows.
+        waitUntil(
+            [&] {
+                field = FocusedField::current(sources());
+                if (!field && typeText(QStringLiteral(" ")))
+                    return false;
+                return field.has_value();
+            },
+            20000);
+        if (!field || !typeText(typed))
+            return std::nullopt;
+        waitUntil([&] {
+            field = FocusedField::current(sources());
+            return field && field->text().endsWith(typed);
+        });
+        return field && field->text().endsWith(typed) ? field : std::nullopt;
+    }
+
     QProcess m_editor;
     QTemporaryDir m_data;
     X11Windows m_windows;
@@ -115,4 +142,43 @@ TEST_F(Gtk4EditorE2eTest, TheEditorIsFoundAndPlacedInsideItsWindow)
     ASSERT_TRUE(word);
     EXPECT_GT(word->width(), 0);
     EXPECT_TRUE(field->visibleFrame().contains(*word)) << "word " << word->x() << "," << word->y();
+}
+
+TEST_F(Gtk4EditorE2eTest, FixesAreWrittenWhereTheyBelong)
+{
+    std::optional<FocusedField> field = typedField();
+    ASSERT_TRUE(field) << "no field: " << FocusedField::read(sources()).reason.toStdString();
+    SystemClock clock;
+    EditApplier applier(
+        m_system->accessibility(), m_system->frontmostApp(), m_system->clipboard(), m_system->keySynthesizer(), clock);
+    QStringList notices;
+    applier.onNotice = [&](const QString& text) { notices << text; };
+    const auto apply = [&](const TextEdit& edit) {
+        auto placed = std::make_shared<std::optional<bool>>();
+        applier.apply(edit, *field, [placed](bool p) { *placed = p; });
+        waitUntil([&] { return placed->has_value(); }, 10000);
+        return placed->value_or(false);
+    };
+
+    // The second "teh" first, then the first: the fixed text is exact either way.
+    const QString before = field->text();
+    const qint64 second = before.lastIndexOf(QStringLiteral("teh"));
+    ASSERT_TRUE(apply({ second, 3, QStringLiteral("the") })) << notices.join(u' ').toStdString();
+    QString expected = before;
+    expected.replace(second, 3, QStringLiteral("the"));
+    ASSERT_TRUE(waitUntil([&] {
+        field = field->refreshed();
+        return field && field->text() == expected && field->selection() == TextRange { second + 3, 0 };
+    })) << "text "
+        << (field ? field->text().toStdString() : "unreadable");
+
+    const qint64 first = expected.indexOf(QStringLiteral("Teh"));
+    ASSERT_TRUE(apply({ first, 3, QStringLiteral("The") })) << notices.join(u' ').toStdString();
+    expected.replace(first, 3, QStringLiteral("The"));
+    ASSERT_TRUE(waitUntil([&] {
+        field = field->refreshed();
+        return field && field->text() == expected;
+    })) << "text "
+        << (field ? field->text().toStdString() : "unreadable");
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(u' ').toStdString();
 }

@@ -67,7 +67,17 @@ const Case cases[] = {
     Case { Toolkit::qt, textArea, Path::paste, { typed, QString() } },
     // GTK 3 entries and text views have no undo at all.
     Case { Toolkit::gtk, lineField, Path::accessibility, {} }, Case { Toolkit::gtk, lineField, Path::paste, {} },
-    Case { Toolkit::gtk, textArea, Path::accessibility, {} }, Case { Toolkit::gtk, textArea, Path::paste, {} }
+    Case { Toolkit::gtk, textArea, Path::accessibility, {} }, Case { Toolkit::gtk, textArea, Path::paste, {} },
+    // GTK 4.8 keeps both: the write is a deletion and an insertion; a paste is one step in a
+    // text view and two in an entry.
+    Case { Toolkit::gtk4, lineField, Path::accessibility,
+        { QStringLiteral("one  three"), typed, QStringLiteral("one two"), QStringLiteral("one") } },
+    Case { Toolkit::gtk4, lineField, Path::paste,
+        { QStringLiteral("one  three"), typed, QStringLiteral("one two"), QStringLiteral("one") } },
+    Case { Toolkit::gtk4, textArea, Path::accessibility,
+        { QStringLiteral("one  three"), typed, QStringLiteral("one two"), QStringLiteral("one") } },
+    Case {
+        Toolkit::gtk4, textArea, Path::paste, { typed, QStringLiteral("one two"), QStringLiteral("one"), QString() } }
 };
 
 // Where the measurements say an accessibility write takes the user's undo away
@@ -204,12 +214,15 @@ protected:
 TEST_P(UndoE2eTest, ControlZAfterAFix)
 {
     const Case& c = GetParam();
+    if (!TargetApp::isBuilt(c.toolkit))
+        GTEST_SKIP() << "the " << toolkitName(c.toolkit).toStdString() << " target is not built";
     ASSERT_TRUE(target.start());
     ASSERT_TRUE(target.focus(c.field));
     ASSERT_TRUE(typeAsTheUser()) << "typed: " << text().value_or(QStringLiteral("(unreadable)")).toStdString();
     const std::optional<FocusedField> field = snapshot();
     ASSERT_TRUE(field);
-    EXPECT_EQ(field->toolkit().value_or(QString()).toLower(), toolkitName(c.toolkit));
+    // GTK 4 calls itself "GTK" like GTK 3.
+    EXPECT_TRUE(toolkitName(c.toolkit).startsWith(field->toolkit().value_or(QStringLiteral("?")).toLower()));
     EXPECT_EQ(accessibilityWriteLosesUndo(*field), losesUndo(c.toolkit, c.field));
     ASSERT_TRUE(c.path == Path::accessibility ? writeThroughAccessibility(*field) : paste(*field));
     ASSERT_TRUE(waitUntil([&] { return text() == fixed; }));

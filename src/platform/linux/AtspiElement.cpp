@@ -3,6 +3,7 @@
 #include "platform/AX.h"
 #include "platform/ReportedText.h"
 #include "platform/linux/AtspiScaling.h"
+#include "platform/linux/AtspiSelection.h"
 #include "platform/linux/AtspiSupport.h"
 #include "platform/linux/QtLineBoxes.h"
 
@@ -103,10 +104,17 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
             return QString(AX::secureTextFieldSubrole);
         return std::nullopt;
     }
-    if (attribute == AX::editable || attribute == AX::enabled) {
-        const auto state
-            = hasState(m_accessible, attribute == AX::editable ? ATSPI_STATE_EDITABLE : ATSPI_STATE_ENABLED);
+    if (attribute == AX::editable) {
+        const auto state = hasState(m_accessible, ATSPI_STATE_EDITABLE);
         return state ? std::optional<AXValue>(*state) : std::nullopt;
+    }
+    if (attribute == AX::enabled) {
+        // GTK 4.8 entries never say ENABLED, only SENSITIVE; a disabled widget says neither.
+        const auto enabled = hasState(m_accessible, ATSPI_STATE_ENABLED);
+        if (!enabled || *enabled)
+            return enabled ? std::optional<AXValue>(true) : std::nullopt;
+        const auto sensitive = hasState(m_accessible, ATSPI_STATE_SENSITIVE);
+        return sensitive ? std::optional<AXValue>(*sensitive) : std::nullopt;
     }
     if (attribute == AX::value) {
         const std::optional<Text> text = readText();
@@ -188,6 +196,7 @@ struct AtspiElement::Recent {
     std::optional<OffsetUnit> unit;
     // Whether the element belongs to a Qt application; it never changes either.
     std::optional<bool> isQt;
+    AtspiSelection::Habits selectionHabits;
     ElementRef window;
     bool isWindow = false;
     Time windowAt;
@@ -257,6 +266,12 @@ std::optional<AtspiElement::Text> AtspiElement::readTextNow() const
     QString text = takeString(atspi_text_get_text(iface.get(), 0, -1, error.out()));
     if (error)
         return std::nullopt;
+    // GTK 4.8 entries answer "" for "up to the end" while their count says otherwise.
+    if (text.isEmpty() && count > 0) {
+        text = takeString(atspi_text_get_text(iface.get(), 0, count, error.out()));
+        if (error)
+            return std::nullopt;
+    }
     // Gecko's padding counts in its offsets but is no part of the text; without
     // it the count tells the unit as for any other toolkit.
     return Text { ReportedText::withoutPadding(text), count };
@@ -329,21 +344,15 @@ AXError AtspiElement::setSelection(TextRange range)
     const auto start = static_cast<gint>(OffsetUnits::fromUtf16(range.location, text->text, unit));
     const auto end = static_cast<gint>(OffsetUnits::fromUtf16(range.end(), text->text, unit));
     Ref<AtspiText> iface(atspi_accessible_get_text_iface(m_accessible));
-    CallError error;
     if (start == end) {
+        CallError error;
         const gint selections = atspi_text_get_n_selections(iface.get(), nullptr);
         for (gint i = selections - 1; i >= 0; --i)
             atspi_text_remove_selection(iface.get(), i, nullptr);
         const bool moved = atspi_text_set_caret_offset(iface.get(), start, error.out());
         return error ? error.code() : (moved ? AXError::success : AXError::failure);
     }
-    bool selected = atspi_text_set_selection(iface.get(), 0, start, end, error.out());
-    if (error)
-        return error.code();
-    // GTK 3 only replaces an existing selection; with none it answers FALSE.
-    if (!selected)
-        selected = atspi_text_add_selection(iface.get(), start, end, error.out());
-    return error ? error.code() : (selected ? AXError::success : AXError::failure);
+    return AtspiSelection(m_accessible, iface.get(), recent().selectionHabits).select(start, end);
 }
 
 AXError AtspiElement::replaceSelection(const QString& replacement)
