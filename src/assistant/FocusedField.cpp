@@ -187,6 +187,12 @@ bool FocusedField::isSameField(const std::optional<FocusedField>& other) const
     return other && m_element && other->m_element && m_element->isEqual(*other->m_element);
 }
 
+void FocusedField::shareTextWith(const FocusedField& earlier)
+{
+    if (!m_text.isSharedWith(earlier.m_text) && m_text == earlier.m_text)
+        m_text = earlier.m_text;
+}
+
 std::optional<FocusedField> FocusedField::refreshed() const
 {
     std::optional<QString> text = AX::string(*m_element, AX::value);

@@ -61,6 +61,10 @@ public:
 
     // Same element; text, selection and frames are not compared.
     bool isSameField(const std::optional<FocusedField>& other) const;
+    // Holds earlier's copy of the text when the two are equal: the snapshot stays
+    // the same, and later comparisons of the two texts cost nothing (a field may
+    // hold a megabyte, compared several times a tick).
+    void shareTextWith(const FocusedField& earlier);
     // Text and selection read again (the old selection when unreadable); absent
     // when the text cannot be read.
     std::optional<FocusedField> refreshed() const;

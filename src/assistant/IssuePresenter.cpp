@@ -75,9 +75,14 @@ bool IssuePresenter::drawUnderlines(const FocusedField& field, const QList<TextI
         hideUnderlines();
         return false;
     }
-    // Nothing to measure: no reason to hash the whole text (a large field pays for it every tick).
+    // Nothing to measure: no reason to hash the whole text (a large field pays for it
+    // every tick). An unchanged text is the same copy (FocusedField::shareTextWith).
+    if (!visible.isEmpty() && !field.text().isSharedWith(m_hashedText)) {
+        m_hashedText = field.text();
+        m_textHash = qHash(m_hashedText);
+    }
     const QString key = visible.isEmpty() ? QString()
-                                          : QString::number(qHash(field.text())) + u'|' + rectText(field.frame()) + u'|'
+                                          : QString::number(m_textHash) + u'|' + rectText(field.frame()) + u'|'
             + rectText(field.visibleFrame()) + u'|' + rectText(firstRaw);
     if (key != m_boundsKey) {
         m_boundsKey = key;

@@ -107,6 +107,9 @@ private:
     QList<Mark> m_marks;
     // Measured rectangles by issue id, valid while m_boundsKey holds.
     QString m_boundsKey;
+    // The hash of the last text hashed, kept while the text is that same copy.
+    QString m_hashedText;
+    size_t m_textHash = 0;
     QHash<QString, std::optional<QRectF>> m_bounds;
     std::optional<TextIssue> m_cardIssue;
     QList<TextIssue> m_listed;

@@ -190,7 +190,7 @@ void WritingAssistant::tick()
 
     QElapsedTimer reading;
     reading.start();
-    const std::optional<FocusedField> snapshot = FocusedField::current(sources());
+    std::optional<FocusedField> snapshot = FocusedField::current(sources());
     if (frontmost && reading.elapsed() >= slowCallMs)
         markUnresponsive(*frontmost);
     if (!snapshot) {
@@ -209,6 +209,8 @@ void WritingAssistant::tick()
     }
 
     forgetOtherField(*snapshot);
+    if (m_field)
+        snapshot->shareTextWith(*m_field);
     if (const std::optional<BadgeController::Drag>& drag = m_badge->drag()) {
         QList<QRectF> screens;
         for (const ScreenGeometry& screen : m_services.screens.screens())
@@ -254,8 +256,12 @@ void WritingAssistant::forgetOtherField(const FocusedField& snapshot)
 void WritingAssistant::scheduleLint(const FocusedField& snapshot)
 {
     const qint64 now = m_services.clock.now();
-    const LintRequest request { snapshot.text(),
+    LintRequest request { snapshot.text(),
         lintWindow(snapshot.text(), snapshot.selection().location, HarperChecker::textLimit) };
+    // An unchanged text is compared in full once; sharing the earlier copy makes the
+    // comparisons below free (a field may hold a megabyte).
+    if (m_observed && m_observed->text == request.text)
+        request.text = m_observed->text;
     if (m_observed != request) {
         // A caret move alone does not restart the quiet period.
         if (!m_observed || m_observed->text != request.text)
@@ -567,6 +573,8 @@ void WritingAssistant::openFromShortcut()
         return;
     }
     forgetOtherField(*snapshot);
+    if (m_field)
+        snapshot->shareTextWith(*m_field);
     m_field = snapshot;
     const std::optional<QString> selected = snapshot->selectedText();
     if (selected && TextActions::showsIcon(*selected))

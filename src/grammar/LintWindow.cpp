@@ -17,10 +17,11 @@ TextRange lintWindow(const QString& text, qint64 caret, qint64 limit)
     qint64 end = start + limit;
 
     const QChar lineFeed(QLatin1Char('\n'));
+    // Both searches stay inside the window: the text may be a megabyte without a line feed.
     if (start > 0) {
-        const qint64 p = text.indexOf(lineFeed, start);
-        if (p != -1 && p < start + limit && p + 1 <= c)
-            start = p + 1;
+        const qint64 p = QStringView(text).sliced(start, limit).indexOf(lineFeed);
+        if (p != -1 && start + p + 1 <= c)
+            start += p + 1;
     }
     if (end < length) {
         const qint64 p = QStringView(text).sliced(start, end - start).lastIndexOf(lineFeed);

@@ -22,14 +22,22 @@ TEST(OffsetUnitTest, DetectsTheUnitFromTheCharacterCount)
     EXPECT_EQ(detect(5, QStringLiteral("plain")), std::nullopt);
     EXPECT_EQ(detect(0, QString()), std::nullopt);
 
-    // A long text is scanned in blocks: the one pair may sit in any of them, or at the very end.
-    for (const qint64 at : { qint64(0), qint64(4095), qint64(4096), qint64(9000), qint64(20000 - 2) }) {
-        QString text(20000, u'a');
-        text[at] = QChar(0xD83D);
-        text[at + 1] = QChar(0xDC4B);
-        EXPECT_EQ(detect(20000, text), OffsetUnit::utf16) << at;
-        EXPECT_EQ(detect(19999, text), OffsetUnit::codePoint) << at;
+    // A long text is scanned four units at a time: the one pair may sit in any lane, or
+    // in the tail that is not a whole group of four.
+    for (const qint64 size : { qint64(20000), qint64(20003) }) {
+        for (const qint64 at : { qint64(0), qint64(1), qint64(2), qint64(3), qint64(9001), size - 2 }) {
+            QString text(size, u'a');
+            text[at] = QChar(0xD83D);
+            text[at + 1] = QChar(0xDC4B);
+            EXPECT_EQ(detect(size, text), OffsetUnit::utf16) << size << " " << at;
+            EXPECT_EQ(detect(size - 1, text), OffsetUnit::codePoint) << size << " " << at;
+        }
     }
+    // The units just outside the surrogates are ordinary characters.
+    QString edges(4001, u'\uD7FF');
+    for (qint64 i = 1; i < edges.size(); i += 2)
+        edges[i] = QChar(0xE000);
+    EXPECT_EQ(detect(edges.size(), edges), std::nullopt);
     EXPECT_EQ(detect(20000, QString(20000, u'a')), std::nullopt);
 }
 

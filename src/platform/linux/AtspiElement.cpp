@@ -194,6 +194,9 @@ struct AtspiElement::Recent {
     Time roleAt;
     // The element's offset unit once its text showed it; it never changes.
     std::optional<OffsetUnit> unit;
+    // The last text that could not show it: asked again about the same read, the
+    // answer is the same, and the text may be a megabyte.
+    QString undecided;
     // Whether the element belongs to a Qt application; it never changes either.
     std::optional<bool> isQt;
     AtspiSelection::Habits selectionHabits;
@@ -282,10 +285,12 @@ OffsetUnit AtspiElement::unitFor(const Text& text) const
     // Told once per element: telling it scans the whole text.
     if (!m_unit)
         m_unit = recent().unit;
-    if (!m_unit) {
+    if (!m_unit && !text.text.isSharedWith(recent().undecided)) {
         if (const auto detected = OffsetUnits::detect(text.characterCount, text.text)) {
             m_unit = detected;
             recent().unit = detected;
+        } else {
+            recent().undecided = text.text;
         }
     }
     if (m_unit)
