@@ -54,7 +54,7 @@ WritingAssistant::WritingAssistant(const AssistantServices& services, AppPolicy&
 {
     m_applier->onNotice = [this](const QString& text) { notice(text); };
     // Ctrl+Z after a fix should give back the text before it.
-    m_applier->prefersPaste = [](const FocusedField& field) { return accessibilityWriteLosesUndo(field); };
+    m_applier->prefersPaste = [](const FocusedField& field) { return accessibilityWriteBreaksUndo(field); };
 
     m_badge->onClick = [this] { toggleList(); };
     m_badge->onDragStarted = [this] {

@@ -3,6 +3,7 @@
 // puts it back, and a right-click opens its menu. Runs inside tests/e2e/session.sh.
 
 #include "E2eSupport.h"
+#include "FieldSourcesOf.h"
 #include "Wait.h"
 #include "assistant/BadgeController.h"
 #include "assistant/FocusedField.h"
@@ -47,15 +48,7 @@ protected:
         home = badge->frame();
     }
 
-    FieldSources sources() const
-    {
-        FieldSources s;
-        s.accessibility = &system->accessibility();
-        s.screens = &system->screens();
-        s.apps = &system->frontmostApp();
-        s.ownPid = QCoreApplication::applicationPid();
-        return s;
-    }
+    FieldSources sources() const { return fieldSourcesOf(*system); }
 
     // A point of the badge in X11 screen coordinates (logical pixels at scale 1).
     QPoint onScreen(const QPointF& bottomLeft) const

@@ -3,6 +3,7 @@
 // in process. Runs inside tests/e2e/session.sh.
 
 #include "E2eSupport.h"
+#include "FieldSourcesOf.h"
 #include "Wait.h"
 #include "assistant/FocusedField.h"
 #include "platform/AX.h"
@@ -29,17 +30,6 @@ QRectF flipped(const QRect& topLeft)
     return QRectF(topLeft.x(), screenHeight - topLeft.y() - topLeft.height(), topLeft.width(), topLeft.height());
 }
 
-FieldSources sourcesOf(LinuxSystem& system, bool allowsOwnFields = false)
-{
-    FieldSources s;
-    s.accessibility = &system.accessibility();
-    s.screens = &system.screens();
-    s.apps = &system.frontmostApp();
-    s.ownPid = QCoreApplication::applicationPid();
-    s.allowsOwnFields = allowsOwnFields;
-    return s;
-}
-
 } // namespace
 
 TEST(FocusTrackingE2eTest, WindowWithSixHundredVisibleLabelsFindsItsField)
@@ -47,7 +37,7 @@ TEST(FocusTrackingE2eTest, WindowWithSixHundredVisibleLabelsFindsItsField)
     TargetApp target(Toolkit::gtk, { QStringLiteral("--labels"), QStringLiteral("600") });
     ASSERT_TRUE(target.start());
     const auto system = createLinuxSystem();
-    const FieldSources sources = sourcesOf(*system);
+    const FieldSources sources = fieldSourcesOf(*system);
 
     // Focused before we listened: found without an event.
     ASSERT_TRUE(target.focus(lineField));
@@ -80,7 +70,7 @@ TEST(FocusTrackingE2eTest, FocusFollowsTheActiveApplication)
     ASSERT_TRUE(gtk.start());
     ASSERT_TRUE(qt.start());
     const auto system = createLinuxSystem();
-    const FieldSources sources = sourcesOf(*system);
+    const FieldSources sources = fieldSourcesOf(*system);
 
     for (int round = 0; round < 2; ++round) {
         for (TargetApp* target : { &gtk, &qt }) {
@@ -108,17 +98,18 @@ TEST(FocusTrackingE2eTest, OwnLineEditIsReadInProcessWhenOwnFieldsAreAllowed)
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == edit && edit->window()->isActiveWindow(); }));
     edit->setSelection(9, 2);
 
-    EXPECT_FALSE(FocusedField::current(sourcesOf(*system, false)));
+    EXPECT_FALSE(FocusedField::current(fieldSourcesOf(*system)));
     std::optional<FocusedField> field;
     // Bounded by the bus time-out if it were asked over the bus: in process it answers at once.
-    ASSERT_TRUE(waitUntil([&] { return (field = FocusedField::current(sourcesOf(*system, true))).has_value(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return (field = FocusedField::current(fieldSourcesOf(*system, nullptr, true))).has_value(); }));
     EXPECT_EQ(field->pid(), QCoreApplication::applicationPid());
     EXPECT_EQ(field->text(), edit->text());
     EXPECT_EQ(field->selection(), (TextRange { 9, 2 }));
     EXPECT_EQ(field->selectedText(), QString::fromUtf8("\xF0\x9F\x91\x8B"));
     EXPECT_EQ(field->element()->offsetUnit(), OffsetUnit::utf16);
     EXPECT_EQ(field->frame(), flipped(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size())));
-    EXPECT_TRUE(field->isSameField(FocusedField::current(sourcesOf(*system, true))));
+    EXPECT_TRUE(field->isSameField(FocusedField::current(fieldSourcesOf(*system, nullptr, true))));
     ASSERT_TRUE(field->bounds({ 0, 8 }));
     EXPECT_TRUE(field->visibleFrame().contains(field->bounds({ 0, 8 })->center()));
 

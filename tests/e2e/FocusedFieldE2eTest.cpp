@@ -2,6 +2,7 @@
 // the real clock, against real Qt and GTK 3 fields over the accessibility bus. Runs inside tests/e2e/session.sh.
 
 #include "E2eSupport.h"
+#include "FieldSourcesOf.h"
 #include "Wait.h"
 #include "assistant/FocusedField.h"
 #include "assistant/writeback/FieldWriter.h"
@@ -69,12 +70,7 @@ protected:
 
     FieldSources sources(Accessibility* accessibility = nullptr) const
     {
-        FieldSources s;
-        s.accessibility = accessibility ? accessibility : &system->accessibility();
-        s.screens = &system->screens();
-        s.apps = &system->frontmostApp();
-        s.ownPid = QCoreApplication::applicationPid();
-        return s;
+        return fieldSourcesOf(*system, accessibility);
     }
 
     // Focuses the named field and waits until the snapshot shows the field at its place.

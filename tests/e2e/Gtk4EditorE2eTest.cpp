@@ -4,6 +4,7 @@
 // Skipped where the editor is not installed. Runs inside tests/e2e/session.sh.
 
 #include "E2eSupport.h"
+#include "FieldSourcesOf.h"
 #include "Wait.h"
 #include "assistant/FocusedField.h"
 #include "assistant/writeback/EditApplier.h"
@@ -56,15 +57,7 @@ protected:
         }
     }
 
-    FieldSources sources() const
-    {
-        FieldSources s;
-        s.accessibility = &m_system->accessibility();
-        s.screens = &m_system->screens();
-        s.apps = &m_system->frontmostApp();
-        s.ownPid = QCoreApplication::applicationPid();
-        return s;
-    }
+    FieldSources sources() const { return fieldSourcesOf(*m_system); }
 
     // Activates the editor, types the text and waits for the snapshot to show it.
     std::optional<FocusedField> typedField()

@@ -6,6 +6,7 @@
 // tests/e2e/session.sh.
 
 #include "E2eSupport.h"
+#include "FieldSourcesOf.h"
 #include "Wait.h"
 #include "assistant/FocusedField.h"
 #include "assistant/writeback/EditApplier.h"
@@ -45,15 +46,7 @@ protected:
         applier->onNotice = [this](const QString& text) { notices << text; };
     }
 
-    FieldSources sources() const
-    {
-        FieldSources s;
-        s.accessibility = &system->accessibility();
-        s.screens = &system->screens();
-        s.apps = &system->frontmostApp();
-        s.ownPid = QCoreApplication::applicationPid();
-        return s;
-    }
+    FieldSources sources() const { return fieldSourcesOf(*system); }
 
     // Focuses the named field and waits until the snapshot shows it with the given text.
     std::optional<FocusedField> focusField(const QString& name, const QString& text)

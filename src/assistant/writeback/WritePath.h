@@ -10,14 +10,16 @@ enum class WritePath {
     paste, // select the range and paste over it (Paste)
 };
 
-// Whether writing into this field through the accessibility interface would
-// wipe the application's own undo history while a paste keeps it, so that the
-// user could not take the fix back with Control+Z. Qt line edits do: their
-// accessible text is replaced with setText(). Reads the toolkit and role.
-bool accessibilityWriteLosesUndo(const FocusedField& field);
+// Whether a fix written through the accessibility interface would not be one
+// Control+Z away from the text before it, where a paste over the selection is.
+// Qt line edits replace their accessible text with setText(), which wipes their
+// undo history; Qt text edits and GTK 4 text views take the deletion and the
+// insertion as two undo steps, so the first Control+Z shows the word missing.
+// Reads the toolkit, its version and the role.
+bool accessibilityWriteBreaksUndo(const FocusedField& field);
 
 // The path an edit into the field takes first: paste when asked to always paste,
-// for web content, and where an accessibility write loses the undo history.
+// for web content, and where an accessibility write breaks the undo.
 WritePath writePathFor(const FocusedField& field, bool forcePaste);
 
 } // namespace quillcraft

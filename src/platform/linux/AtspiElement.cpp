@@ -41,16 +41,21 @@ ElementRef adopt(AtspiAccessible* accessible)
 }
 
 // The toolkit is a property of the application, not of its elements.
-std::optional<QString> toolkitName(AtspiAccessible* accessible)
+std::optional<QString> toolkitProperty(AtspiAccessible* accessible, gchar* (*get)(AtspiAccessible*, GError**))
 {
     CallError error;
     const Ref<AtspiAccessible> app(atspi_accessible_get_application(accessible, error.out()));
     if (error || !app)
         return std::nullopt;
-    QString toolkit = takeString(atspi_accessible_get_toolkit_name(app.get(), error.out()));
-    if (error || toolkit.isEmpty())
+    QString value = takeString(get(app.get(), error.out()));
+    if (error || value.isEmpty())
         return std::nullopt;
-    return toolkit;
+    return value;
+}
+
+std::optional<QString> toolkitName(AtspiAccessible* accessible)
+{
+    return toolkitProperty(accessible, &atspi_accessible_get_toolkit_name);
 }
 
 bool isQt(AtspiAccessible* accessible)
@@ -146,6 +151,10 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
     if (attribute == AX::toolkit) {
         const std::optional<QString> name = toolkitName(m_accessible);
         return name ? std::optional<AXValue>(*name) : std::nullopt;
+    }
+    if (attribute == AX::toolkitVersion) {
+        const std::optional<QString> version = toolkitProperty(m_accessible, &atspi_accessible_get_toolkit_version);
+        return version ? std::optional<AXValue>(*version) : std::nullopt;
     }
     return std::nullopt;
 }
