@@ -47,4 +47,11 @@ qint64 surrogatePairs(const QString& text)
     return pairs;
 }
 
+QRectF withLineHeight(const QRectF& box, qreal lineHeight)
+{
+    if (box.height() >= minimumBoxHeight || lineHeight < minimumBoxHeight)
+        return box;
+    return QRectF(box.x(), box.y(), box.width(), lineHeight);
+}
+
 } // namespace quillcraft::ReportedText

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QString>
 
 namespace quillcraft::ReportedText {
@@ -28,5 +29,12 @@ Span alignedWithCaret(Span selection, qint64 caret, qint64 pairs);
 
 // Number of surrogate pairs in the text.
 qint64 surrogatePairs(const QString& text);
+
+// A character or range box given a height when the application reports it flat:
+// KWrite answers boxes of zero height at the top of their line, which would put
+// an underline on the line above. Such a box (lower than minimumBoxHeight) keeps
+// its top and width and becomes lineHeight high; any other box is returned as it is.
+inline constexpr qreal minimumBoxHeight = 2;
+QRectF withLineHeight(const QRectF& box, qreal lineHeight);
 
 } // namespace quillcraft::ReportedText

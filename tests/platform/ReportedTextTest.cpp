@@ -60,3 +60,14 @@ TEST(ReportedTextTest, CountsSurrogatePairs)
     // A lone half is no pair.
     EXPECT_EQ(ReportedText::surrogatePairs(QString(QChar(0xD83D))), 0);
 }
+
+TEST(ReportedTextTest, AFlatBoxTakesTheHeightOfALine)
+{
+    // KWrite's box for "teh": at the top of its line, no height.
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(461, 271, 31, 0), 17), QRectF(461, 271, 31, 17));
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(461, 271, 31, 1.5), 17), QRectF(461, 271, 31, 17));
+    // A box with a height of its own is the application's word, even a short one.
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(10, 20, 30, 9), 17), QRectF(10, 20, 30, 9));
+    // Without a usable line height nothing is invented.
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(461, 271, 31, 0), 0), QRectF(461, 271, 31, 0));
+}
