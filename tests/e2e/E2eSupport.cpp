@@ -10,6 +10,8 @@
 
 #include <atspi/atspi.h>
 
+#include <utility>
+
 namespace quillcraft::e2e {
 
 namespace {
@@ -311,6 +313,13 @@ bool clickAt(QPoint screenPoint)
         QStringLiteral("click"), QStringLiteral("1") });
 }
 
+bool movePointer(QPoint screenPoint)
+{
+    return xdotool(
+        { QStringLiteral("mousemove"), QString::number(screenPoint.x() - 1), QString::number(screenPoint.y()),
+            QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0") });
+}
+
 bool typeText(const QString& text)
 {
     return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text });
@@ -333,6 +342,22 @@ std::optional<QRect> namedRect(qint64 pid, const QString& name)
     int budget = 4000;
     Ref found = findNamed(app.get(), name, budget);
     return found ? extentsOf(found.get()) : std::nullopt;
+}
+
+bool clickSettled(qint64 pid, const QString& name, int timeoutMs)
+{
+    std::optional<QRect> rect;
+    std::optional<QRect> before;
+    test::waitUntil(
+        [&] {
+            before = std::exchange(rect, namedRect(pid, name));
+            if (rect.has_value() && rect == before)
+                return true;
+            test::spin(100);
+            return false;
+        },
+        timeoutMs);
+    return rect && clickAt(rect->center());
 }
 
 } // namespace quillcraft::e2e

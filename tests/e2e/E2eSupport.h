@@ -78,10 +78,17 @@ private:
 // xdotool runs it with these arguments, for example {"keydown", "shift"}.
 bool xdotool(const QStringList& arguments);
 bool clickAt(QPoint screenPoint);
+// Moves the pointer as a hand does: a warp is not reported as device motion, so
+// the last pixel is a relative move.
+bool movePointer(QPoint screenPoint);
 bool typeText(const QString& text);
 // Screen rectangle of the element with this accessible name in any program on the
 // accessibility bus (the program under test's own cards, for example).
 std::optional<QRect> namedRect(qint64 pid, const QString& name);
+
+// Clicks the named element of the program once it stays in the same place twice
+// in a row: a card still growing with its text moves its buttons.
+bool clickSettled(qint64 pid, const QString& name, int timeoutMs = 5000);
 
 // Key names as xdotool spells them, for example "ctrl+a" or "End".
 bool pressKeys(const QString& keys);
