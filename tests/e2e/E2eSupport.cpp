@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <atspi/atspi.h>
@@ -405,7 +407,7 @@ std::optional<QRect> shownNamedRect(qint64 pid, const QString& name)
     return found ? extentsOf(found.get()) : std::nullopt;
 }
 
-bool presetFinishedOnboarding(const QString& configHome)
+bool presetFinishedOnboarding(const QString& configHome, const QStringList& appsOn)
 {
     const QString folder = configHome + QStringLiteral("/quillcraft");
     if (!QDir().mkpath(folder))
@@ -413,7 +415,13 @@ bool presetFinishedOnboarding(const QString& configHome)
     QFile file(folder + QStringLiteral("/defaults.json"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    return file.write(R"({"schema": 1, "values": {"finishedOnboarding": true}})") > 0;
+    QJsonObject choices;
+    for (const QString& app : appsOn)
+        choices.insert(app, true);
+    const QJsonObject values { { QStringLiteral("finishedOnboarding"), true },
+        { QStringLiteral("appChoices"), choices } };
+    const QJsonObject defaults { { QStringLiteral("schema"), 1 }, { QStringLiteral("values"), values } };
+    return file.write(QJsonDocument(defaults).toJson()) > 0;
 }
 
 } // namespace quillcraft::e2e

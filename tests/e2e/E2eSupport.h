@@ -99,7 +99,8 @@ std::optional<QRect> shownNamedRect(qint64 pid, const QString& name);
 
 // Writes the preferences of a user who went through onboarding into the config
 // folder a program under test gets as XDG_CONFIG_HOME, so its first-run window
-// stays away. False when the file cannot be written.
-bool presetFinishedOnboarding(const QString& configHome);
+// stays away, with the applications in appsOn (ids as the program names them)
+// switched on. False when the file cannot be written.
+bool presetFinishedOnboarding(const QString& configHome, const QStringList& appsOn = {});
 
 } // namespace quillcraft::e2e

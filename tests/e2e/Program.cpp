@@ -9,7 +9,8 @@
 
 namespace quillcraft::e2e {
 
-Program::Program(const QString& binary, const QString& origin, const QStringList& environment)
+Program::Program(
+    const QString& binary, const QString& origin, const QStringList& environment, const QStringList& appsOn)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUILLCRAFT_STATE_FILE"), statePath());
@@ -17,7 +18,7 @@ Program::Program(const QString& binary, const QString& origin, const QStringList
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
     // The first-run window would sit over the target.
-    presetFinishedOnboarding(m_home.filePath(QStringLiteral("config")));
+    presetFinishedOnboarding(m_home.filePath(QStringLiteral("config")), appsOn);
     for (const QString& entry : environment)
         env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     m_process.setProcessEnvironment(env);

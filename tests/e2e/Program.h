@@ -14,8 +14,10 @@ namespace quillcraft::e2e {
 // onboarding, and a state file, running for the life of this object.
 class Program final {
 public:
-    // environment: "NAME=value" entries added to this process's.
-    Program(const QString& binary, const QString& origin, const QStringList& environment = {});
+    // environment: "NAME=value" entries added to this process's; appsOn: applications
+    // switched on although the program leaves them off at first.
+    Program(const QString& binary, const QString& origin, const QStringList& environment = {},
+        const QStringList& appsOn = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

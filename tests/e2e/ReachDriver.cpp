@@ -4,9 +4,10 @@
 // apply a fix from the card, undo it, and rewrite the whole text. Prints one line:
 // found, offsets, underline placed, fix written, undo intact, rewrite written.
 //
-//   quillcraft_reach_driver [--paste-unformatted]
+//   quillcraft_reach_driver [--paste-unformatted] [--switch-on APP]
 //
-// --paste-unformatted pastes with Ctrl+Shift+V and confirms the dialog (Writer).
+// --paste-unformatted pastes with Ctrl+Shift+V and confirms the dialog (Writer);
+// --switch-on switches on an application the program leaves off at first (Chromium).
 
 #include "E2eSupport.h"
 #include "Program.h"
@@ -24,6 +25,7 @@
 #include <QProcess>
 
 #include <cstdio>
+#include <utility>
 
 using namespace quillcraft;
 using namespace quillcraft::e2e;
@@ -50,8 +52,9 @@ struct Row {
 
 class Driver final {
 public:
-    explicit Driver(bool unformattedPaste)
+    Driver(bool unformattedPaste, QStringList appsOn)
         : m_unformattedPaste(unformattedPaste)
+        , m_appsOn(std::move(appsOn))
         , m_system(createLinuxSystem())
     {
     }
@@ -96,6 +99,7 @@ private:
     void rewriteAll(Row& row, const Program& program);
 
     bool m_unformattedPaste;
+    QStringList m_appsOn;
     std::unique_ptr<LinuxSystem> m_system;
 };
 
@@ -251,7 +255,7 @@ Row Driver::run()
         row.found = QStringLiteral("- (the stand-in service did not start)");
         return row;
     }
-    Program program(QStringLiteral(QUILLCRAFT_BINARY), service.originText());
+    Program program(QStringLiteral(QUILLCRAFT_BINARY), service.originText(), {}, m_appsOn);
     if (program.waitFor([](const QJsonObject&) { return true; }).isEmpty()) {
         row.found = QStringLiteral("- (the program wrote no state)");
         return row;
@@ -283,8 +287,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
-    const bool unformatted = QCoreApplication::arguments().contains(QStringLiteral("--paste-unformatted"));
-    const Row row = Driver(unformatted).run();
+    const QStringList arguments = QCoreApplication::arguments();
+    QStringList appsOn;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--switch-on")); at > 0 && at + 1 < arguments.size())
+        appsOn.append(arguments.at(at + 1));
+    const Row row = Driver(arguments.contains(QStringLiteral("--paste-unformatted")), appsOn).run();
     const QString line
         = QStringList { row.found, row.offsets, row.underline, row.fix, row.undo, row.rewrite }.join(u'\t');
     std::printf("%s\n", line.toUtf8().constData());

@@ -331,8 +331,7 @@ std::optional<TextRange> AtspiElement::selection() const
         // caret where it was when the selection is set for it: its selection stands.
         if (unit == OffsetUnit::codePoint) {
             const gint caret = atspi_text_get_caret_offset(iface.get(), nullptr);
-            const ReportedText::Span aligned
-                = ReportedText::alignedWithCaret({ start, end }, caret, ReportedText::surrogatePairs(text->text));
+            const ReportedText::Span aligned = ReportedText::alignedWithCaret({ start, end }, caret, text->text);
             start = static_cast<gint>(aligned.start);
             end = static_cast<gint>(aligned.end);
         }
