@@ -23,6 +23,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <utility>
@@ -256,6 +257,8 @@ Row Driver::run()
         return row;
     }
     Program program(QStringLiteral(QUILLCRAFT_BINARY), service.originText(), {}, m_appsOn);
+    // The program's own log (it never holds the field's text) goes to the driver's.
+    const auto log = qScopeGuard([&program] { std::fputs(program.output().constData(), stderr); });
     if (program.waitFor([](const QJsonObject&) { return true; }).isEmpty()) {
         row.found = QStringLiteral("- (the program wrote no state)");
         return row;
