@@ -206,9 +206,10 @@ void Driver::rewriteAll(Row& row, const Program& program)
     pressKeys(QStringLiteral("ctrl+a"));
     if (program
             .waitFor(
-                [](const QJsonObject& s) { return !s.value(QStringLiteral("selection")).toString().isEmpty(); }, 5000)
+                [](const QJsonObject& s) { return s.value(QStringLiteral("selection")).toString() == original; }, 5000)
             .isEmpty()) {
-        row.rewrite = QStringLiteral("no (no selection seen)");
+        row.rewrite = QStringLiteral("no (the whole text never showed as selected)");
+        note("selecting everything", program);
         return;
     }
     pressKeys(QStringLiteral("ctrl+alt+r"));
