@@ -1,5 +1,6 @@
 #include "ReportedText.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quillcraft::ReportedText {
@@ -7,6 +8,20 @@ namespace quillcraft::ReportedText {
 namespace {
 
 constexpr char16_t padding = 0xFEFF;
+
+// Surrogate pairs that start before code point `offset` of the text.
+qint64 pairsBefore(const QString& text, qint64 offset)
+{
+    qint64 pairs = 0;
+    qint64 codePoint = 0;
+    for (qint64 i = 0; i + 1 < text.size() && codePoint < offset; ++i, ++codePoint) {
+        if (text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate()) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return pairs;
+}
 
 } // namespace
 
@@ -25,16 +40,23 @@ QString withoutPadding(const QString& text)
     return result;
 }
 
-Span alignedWithCaret(Span selection, qint64 caret, qint64 pairs)
+Span alignedWithCaret(Span selection, qint64 caret, const QString& text)
 {
     if (caret < 0 || caret == selection.start || caret == selection.end || selection.start == selection.end)
         return selection;
     const qint64 toStart = caret - selection.start;
     const qint64 toEnd = caret - selection.end;
-    const qint64 shift = std::abs(toStart) <= std::abs(toEnd) ? toStart : toEnd;
-    if (std::abs(shift) > pairs)
+    const bool startOnCaret = std::abs(toStart) <= std::abs(toEnd);
+    const qint64 shift = startOnCaret ? toStart : toEnd;
+    if (std::abs(shift) > surrogatePairs(text))
         return selection;
-    return { selection.start + shift, selection.end + shift };
+    // Only offsets after an emoji are miscounted: the other end moves by no more
+    // than the emoji before it, so a selection that starts before one keeps its start.
+    const qint64 limit = pairsBefore(text, startOnCaret ? selection.end : selection.start);
+    const qint64 otherShift = std::clamp(shift, -limit, limit);
+    if (startOnCaret)
+        return { selection.start + shift, selection.end + otherShift };
+    return { selection.start + otherShift, selection.end + shift };
 }
 
 qint64 surrogatePairs(const QString& text)
@@ -45,6 +67,13 @@ qint64 surrogatePairs(const QString& text)
             ++pairs;
     }
     return pairs;
+}
+
+QRectF withLineHeight(const QRectF& box, qreal lineHeight)
+{
+    if (box.height() >= minimumBoxHeight || lineHeight < minimumBoxHeight)
+        return box;
+    return QRectF(box.x(), box.y(), box.width(), lineHeight);
 }
 
 } // namespace quillcraft::ReportedText

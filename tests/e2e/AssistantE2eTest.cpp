@@ -4,6 +4,7 @@
 // freezes. Runs inside tests/e2e/session.sh; reads the program's state file.
 
 #include "E2eSupport.h"
+#include "Program.h"
 #include "StandInService.h"
 #include "Wait.h"
 
@@ -45,75 +46,7 @@ QPoint markPoint(const QJsonArray& mark)
     return QPoint(int(mark.at(0).toDouble()), int(screenHeight - mark.at(1).toDouble()));
 }
 
-// An absolute move is a warp, which the server does not report as device motion;
-// the last pixel is a relative move, as a hand on the mouse makes.
-bool movePointer(QPoint point)
-{
-    return xdotool({ QStringLiteral("mousemove"), QString::number(point.x() - 1), QString::number(point.y()),
-        QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0") });
-}
-
-// The program under test with its own preferences and a state file.
-class Program final {
-public:
-    Program(const QString& origin, QStringList environment = {})
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUILLCRAFT_STATE_FILE"), statePath());
-        env.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), origin);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
-        // The first-run window would sit over the target.
-        presetFinishedOnboarding(m_home.filePath(QStringLiteral("config")));
-        for (const QString& entry : environment)
-            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-        m_process.setProcessEnvironment(env);
-        m_process.start(QStringLiteral(QUILLCRAFT_BINARY), {});
-    }
-    ~Program()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    QString statePath() const { return m_home.filePath(QStringLiteral("state.json")); }
-    qint64 pid() const { return m_process.processId(); }
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
-    QByteArray output()
-    {
-        m_output += m_process.readAllStandardOutput() + m_process.readAllStandardError();
-        return m_output;
-    }
-
-    QJsonObject state() const
-    {
-        QFile file(statePath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
-    // Waits for a state the condition accepts and returns it (empty on time-out).
-    QJsonObject waitFor(const std::function<bool(const QJsonObject&)>& condition, int timeoutMs = 20000) const
-    {
-        QJsonObject last;
-        waitUntil(
-            [&] {
-                last = state();
-                return !last.isEmpty() && condition(last);
-            },
-            timeoutMs);
-        return condition(last) ? last : QJsonObject();
-    }
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-    QByteArray m_output;
-};
+const QString binary = QStringLiteral(QUILLCRAFT_BINARY);
 
 bool lists(const QJsonObject& state, const QString& key, const QString& text)
 {
@@ -169,22 +102,7 @@ protected:
         return shown;
     }
 
-    bool clickNamed(const Program& program, const QString& name)
-    {
-        // The same place twice in a row: a card still growing with its text moves its buttons.
-        std::optional<QRect> rect;
-        std::optional<QRect> before;
-        waitUntil(
-            [&] {
-                before = std::exchange(rect, namedRect(program.pid(), name));
-                if (rect.has_value() && rect == before)
-                    return true;
-                quillcraft::test::spin(100);
-                return false;
-            },
-            5000);
-        return rect && clickAt(rect->center());
-    }
+    static bool clickNamed(const Program& program, const QString& name) { return clickSettled(program.pid(), name); }
 
     QString fieldText() const { return target.text(lineField).value_or(QString()); }
 
@@ -194,7 +112,7 @@ protected:
 
 TEST_P(AssistantE2eTest, UnderlinesAsYouTypeAndWritesTheFixChosenOnTheCard)
 {
-    Program program(service.originText());
+    Program program(binary, service.originText());
     const QJsonObject state = typeAndCheck(program, mistakes, QStringLiteral("tomorow"));
     ASSERT_FALSE(state.isEmpty()) << program.state().value(QStringLiteral("fixes")).toArray().size();
     EXPECT_EQ(state.value(QStringLiteral("status")).toString().left(9), QStringLiteral("checking("));
@@ -218,7 +136,7 @@ TEST_P(AssistantE2eTest, UnderlinesAsYouTypeAndWritesTheFixChosenOnTheCard)
 
 TEST_P(AssistantE2eTest, FixesEverythingFromTheBadgesList)
 {
-    Program program(service.originText());
+    Program program(binary, service.originText());
     const QJsonObject state = typeAndCheck(program, mistakes, QStringLiteral("tomorow"));
     ASSERT_FALSE(state.isEmpty());
     const qsizetype count = state.value(QStringLiteral("fixes")).toArray().size();
@@ -241,7 +159,7 @@ TEST_P(AssistantE2eTest, FixesEverythingFromTheBadgesList)
 TEST_P(AssistantE2eTest, TypingDuringFixAllKeepsWhatTheUserTyped)
 {
     // Pasting makes each fix slow enough to type into the middle of the chain.
-    Program program(service.originText(), { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") });
+    Program program(binary, service.originText(), { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") });
     const QJsonObject state
         = typeAndCheck(program, QStringLiteral("Teh cat sat on teh mat and teh dog."), QStringLiteral("teh"));
     ASSERT_FALSE(state.isEmpty());
@@ -265,7 +183,7 @@ TEST_P(AssistantE2eTest, TypingDuringFixAllKeepsWhatTheUserTyped)
 
 TEST_P(AssistantE2eTest, DismissAndDictionaryHideAFinding)
 {
-    Program program(service.originText());
+    Program program(binary, service.originText());
     QJsonObject state = typeAndCheck(program, QStringLiteral("A note tomorow about teh plan."), QStringLiteral("teh"));
     ASSERT_FALSE(state.isEmpty());
     ASSERT_TRUE(openCard(program, state, QStringLiteral("teh")));
@@ -290,7 +208,7 @@ TEST_P(AssistantE2eTest, DismissAndDictionaryHideAFinding)
 TEST_P(AssistantE2eTest, NeverReadsAPasswordField)
 {
     const QString secret = QStringLiteral("hunter2 tomorow");
-    Program program(service.originText());
+    Program program(binary, service.originText());
     ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
     ASSERT_TRUE(target.focus(passwordField));
     ASSERT_TRUE(typeText(secret));
@@ -309,7 +227,7 @@ TEST_P(AssistantE2eTest, RewritesTheHighlightedTextWritingOnlyWhatChanged)
 {
     for (const bool forcePaste : { false, true }) {
         SCOPED_TRACE(forcePaste ? "paste" : "accessibility");
-        Program program(service.originText(),
+        Program program(binary, service.originText(),
             forcePaste ? QStringList { QStringLiteral("QUILLCRAFT_FORCE_PASTE=1") } : QStringList {});
         ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
         ASSERT_TRUE(target.focus(lineField));
@@ -359,7 +277,7 @@ TEST_P(AssistantE2eTest, RewritesTheHighlightedTextWritingOnlyWhatChanged)
 
 TEST_P(AssistantE2eTest, ATargetThatQuitsOrFreezesHidesTheSurfacesWithoutStoppingTheProgram)
 {
-    Program program(service.originText());
+    Program program(binary, service.originText());
     ASSERT_FALSE(typeAndCheck(program, mistakes, QStringLiteral("tomorow")).isEmpty());
 
     // Frozen: every call to it times out, yet the poll goes on.
@@ -410,7 +328,7 @@ protected:
 
 TEST_F(Gtk4AssistantE2eTest, UnderlinesTheWordAndWritesTheFixAfterAnEmoji)
 {
-    Program program(service.originText());
+    Program program(binary, service.originText());
     ASSERT_FALSE(program.waitFor([](const QJsonObject&) { return true; }).isEmpty());
     // The text is there before focus comes: typing an emoji with xdotool is not reliable.
     ASSERT_TRUE(target.focus(textArea));

@@ -6,9 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <atspi/atspi.h>
+
+#include <utility>
 
 namespace quillcraft::e2e {
 
@@ -311,6 +315,13 @@ bool clickAt(QPoint screenPoint)
         QStringLiteral("click"), QStringLiteral("1") });
 }
 
+bool movePointer(QPoint screenPoint)
+{
+    return xdotool(
+        { QStringLiteral("mousemove"), QString::number(screenPoint.x() - 1), QString::number(screenPoint.y()),
+            QStringLiteral("mousemove_relative"), QStringLiteral("1"), QStringLiteral("0") });
+}
+
 bool typeText(const QString& text)
 {
     return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text });
@@ -333,6 +344,22 @@ std::optional<QRect> namedRect(qint64 pid, const QString& name)
     int budget = 4000;
     Ref found = findNamed(app.get(), name, budget);
     return found ? extentsOf(found.get()) : std::nullopt;
+}
+
+bool clickSettled(qint64 pid, const QString& name, int timeoutMs)
+{
+    std::optional<QRect> rect;
+    std::optional<QRect> before;
+    test::waitUntil(
+        [&] {
+            before = std::exchange(rect, namedRect(pid, name));
+            if (rect.has_value() && rect == before)
+                return true;
+            test::spin(100);
+            return false;
+        },
+        timeoutMs);
+    return rect && clickAt(rect->center());
 }
 
 } // namespace quillcraft::e2e
@@ -380,7 +407,7 @@ std::optional<QRect> shownNamedRect(qint64 pid, const QString& name)
     return found ? extentsOf(found.get()) : std::nullopt;
 }
 
-bool presetFinishedOnboarding(const QString& configHome)
+bool presetFinishedOnboarding(const QString& configHome, const QStringList& appsOn)
 {
     const QString folder = configHome + QStringLiteral("/quillcraft");
     if (!QDir().mkpath(folder))
@@ -388,7 +415,13 @@ bool presetFinishedOnboarding(const QString& configHome)
     QFile file(folder + QStringLiteral("/defaults.json"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    return file.write(R"({"schema": 1, "values": {"finishedOnboarding": true}})") > 0;
+    QJsonObject choices;
+    for (const QString& app : appsOn)
+        choices.insert(app, true);
+    const QJsonObject values { { QStringLiteral("finishedOnboarding"), true },
+        { QStringLiteral("appChoices"), choices } };
+    const QJsonObject defaults { { QStringLiteral("schema"), 1 }, { QStringLiteral("values"), values } };
+    return file.write(QJsonDocument(defaults).toJson()) > 0;
 }
 
 } // namespace quillcraft::e2e

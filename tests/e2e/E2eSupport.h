@@ -78,10 +78,17 @@ private:
 // xdotool runs it with these arguments, for example {"keydown", "shift"}.
 bool xdotool(const QStringList& arguments);
 bool clickAt(QPoint screenPoint);
+// Moves the pointer as a hand does: a warp is not reported as device motion, so
+// the last pixel is a relative move.
+bool movePointer(QPoint screenPoint);
 bool typeText(const QString& text);
 // Screen rectangle of the element with this accessible name in any program on the
 // accessibility bus (the program under test's own cards, for example).
 std::optional<QRect> namedRect(qint64 pid, const QString& name);
+
+// Clicks the named element of the program once it stays in the same place twice
+// in a row: a card still growing with its text moves its buttons.
+bool clickSettled(qint64 pid, const QString& name, int timeoutMs = 5000);
 
 // Key names as xdotool spells them, for example "ctrl+a" or "End".
 bool pressKeys(const QString& keys);
@@ -92,7 +99,8 @@ std::optional<QRect> shownNamedRect(qint64 pid, const QString& name);
 
 // Writes the preferences of a user who went through onboarding into the config
 // folder a program under test gets as XDG_CONFIG_HOME, so its first-run window
-// stays away. False when the file cannot be written.
-bool presetFinishedOnboarding(const QString& configHome);
+// stays away, with the applications in appsOn (ids as the program names them)
+// switched on. False when the file cannot be written.
+bool presetFinishedOnboarding(const QString& configHome, const QStringList& appsOn = {});
 
 } // namespace quillcraft::e2e

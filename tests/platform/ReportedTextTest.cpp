@@ -32,25 +32,30 @@ TEST(ReportedTextTest, PaddingAfterAnEmojiIsNoPartOfTheText)
 TEST(ReportedTextTest, ASelectionThatMissesTheCaretIsMovedOntoIt)
 {
     // Chromium: "naïve" is code points 21 to 26, reported as 20 to 25 with the caret at 21.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 21, 1), (ReportedText::Span { 21, 26 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 21, realText), (ReportedText::Span { 21, 26 }));
     // Selected forwards, the caret at the end.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 26, 1), (ReportedText::Span { 21, 26 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 26, realText), (ReportedText::Span { 21, 26 }));
     // Two emoji before it: two too low.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 22, 2), (ReportedText::Span { 22, 27 }));
+    const QString twoEmoji = u("\xF0\x9F\x98\x80\xF0\x9F\x98\x80 cat sat on teh na\xC3\xAFve mat.");
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 22, twoEmoji), (ReportedText::Span { 22, 27 }));
+    // Across the emoji ("eh cat 😀 sat on te", code points 1 to 20): only the end after it is low.
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 1, 19 }, 20, realText), (ReportedText::Span { 1, 20 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 2, 19 }, 2, realText), (ReportedText::Span { 2, 19 }));
 }
 
 TEST(ReportedTextTest, ASelectionIsKeptWhenItCannotBeMiscounted)
 {
     // The caret on either end.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 20, 1), (ReportedText::Span { 20, 25 }));
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 25, 1), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 20, realText), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 25, realText), (ReportedText::Span { 20, 25 }));
     // No emoji: nothing can be off, wherever the caret is.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 21, 0), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 21, u("Teh cat sat on teh na\xC3\xAFve mat.")),
+        (ReportedText::Span { 20, 25 }));
     // Further off than the emoji could explain.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 3, 1), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, 3, realText), (ReportedText::Span { 20, 25 }));
     // No caret, or no selection.
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, -1, 1), (ReportedText::Span { 20, 25 }));
-    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 20 }, 21, 1), (ReportedText::Span { 20, 20 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 25 }, -1, realText), (ReportedText::Span { 20, 25 }));
+    EXPECT_EQ(ReportedText::alignedWithCaret({ 20, 20 }, 21, realText), (ReportedText::Span { 20, 20 }));
 }
 
 TEST(ReportedTextTest, CountsSurrogatePairs)
@@ -59,4 +64,15 @@ TEST(ReportedTextTest, CountsSurrogatePairs)
     EXPECT_EQ(ReportedText::surrogatePairs(u("plain")), 0);
     // A lone half is no pair.
     EXPECT_EQ(ReportedText::surrogatePairs(QString(QChar(0xD83D))), 0);
+}
+
+TEST(ReportedTextTest, AFlatBoxTakesTheHeightOfALine)
+{
+    // KWrite's box for "teh": at the top of its line, no height.
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(461, 271, 31, 0), 17), QRectF(461, 271, 31, 17));
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(461, 271, 31, 1.5), 17), QRectF(461, 271, 31, 17));
+    // A box with a height of its own is the application's word, even a short one.
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(10, 20, 30, 9), 17), QRectF(10, 20, 30, 9));
+    // Without a usable line height nothing is invented.
+    EXPECT_EQ(ReportedText::withLineHeight(QRectF(461, 271, 31, 0), 0), QRectF(461, 271, 31, 0));
 }

@@ -7,6 +7,9 @@
 #include "platform/linux/AtspiSupport.h"
 #include "platform/linux/QtLineBoxes.h"
 
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -17,6 +20,15 @@ namespace quillcraft {
 using namespace atspi;
 
 namespace {
+
+// A line of the desktop's general font: the best guess at a line's height where
+// the application reports none (it tells no font size either).
+qreal fallbackLineHeight()
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return 0;
+    return QFontMetricsF(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).height();
+}
 
 constexpr int maxDepth = 64;
 
@@ -333,8 +345,7 @@ std::optional<TextRange> AtspiElement::selection() const
         // caret where it was when the selection is set for it: its selection stands.
         if (unit == OffsetUnit::codePoint) {
             const gint caret = atspi_text_get_caret_offset(iface.get(), nullptr);
-            const ReportedText::Span aligned
-                = ReportedText::alignedWithCaret({ start, end }, caret, ReportedText::surrogatePairs(text->text));
+            const ReportedText::Span aligned = ReportedText::alignedWithCaret({ start, end }, caret, text->text);
             start = static_cast<gint>(aligned.start);
             end = static_cast<gint>(aligned.end);
         }
@@ -426,6 +437,8 @@ std::optional<QRectF> AtspiElement::boundsFor(TextRange range) const
     std::optional<QRectF> reported = reportedBounds(iface.get(), start, end);
     if (!reported)
         return std::nullopt;
+    if (reported->height() < ReportedText::minimumBoxHeight)
+        reported = ReportedText::withLineHeight(*reported, fallbackLineHeight());
     if (isQtElement() && role() == AX::textFieldRole) {
         const std::optional<QRectF> field = reportedExtents();
         if (const std::optional<qreal> shift = field ? qtLineShift(iface.get(), *text, *field) : std::nullopt)
