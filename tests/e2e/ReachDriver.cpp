@@ -181,6 +181,10 @@ void Driver::fixOnCard(Row& row, const Program& program, const QJsonObject& stat
     }
     row.fix = fieldBecomes([](const QString& text) { return text == fixed; }, 8000) ? QStringLiteral("yes")
                                                                                     : QStringLiteral("no");
+    // A person looks at the fix before undoing it. The program confirms a paste by
+    // reading the field for up to two seconds; an undo inside that time reads as a
+    // paste that did not land, and the rewrite's Replace waits for no write in flight.
+    spin(2500);
 }
 
 void Driver::undoFix(Row& row) const
