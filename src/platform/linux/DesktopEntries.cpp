@@ -22,20 +22,32 @@ QString idFromPath(const QString& path)
     return name;
 }
 
-// The program named by an Exec= line: its first word, without folders. Snap
-// and many distribution entries run it through "env NAME=value ...".
-QString executableOf(const QString& exec)
+// An Exec= line's words from the program on. Snap and many distribution
+// entries run it through "env NAME=value ...".
+QStringList programWords(const QString& exec)
 {
-    const QStringList words = exec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    qsizetype first = 0;
-    if (first < words.size() && QFileInfo(words.at(first)).fileName() == QLatin1String("env")) {
-        ++first;
-        while (first < words.size() && words.at(first).contains(QLatin1Char('=')))
-            ++first;
+    QStringList words = exec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!words.isEmpty() && QFileInfo(words.first()).fileName() == QLatin1String("env")) {
+        words.removeFirst();
+        while (!words.isEmpty() && words.first().contains(QLatin1Char('=')))
+            words.removeFirst();
     }
-    if (first >= words.size())
-        return {};
-    return QFileInfo(QString(words.at(first)).remove(QLatin1Char('"'))).fileName();
+    return words;
+}
+
+// The program named by an Exec= line: its first word, without folders.
+QString executableOf(const QStringList& words)
+{
+    return words.isEmpty() ? QString() : QFileInfo(QString(words.first()).remove(QLatin1Char('"'))).fileName();
+}
+
+// Whether an Exec= line starts its program with no arguments but field codes
+// (%U and the like): the program itself rather than one of its dialogs, as in
+// "mousepad --preferences", which a settings entry runs.
+bool launchesPlainly(const QStringList& words)
+{
+    return std::all_of(words.cbegin() + std::min<qsizetype>(1, words.size()), words.cend(),
+        [](const QString& word) { return word.size() == 2 && word.startsWith(QLatin1Char('%')); });
 }
 
 // GLib sets this for programs started from a desktop entry. Whatever such a
@@ -102,9 +114,11 @@ std::optional<DesktopEntries::Indexed> DesktopEntries::parseFile(const QString& 
             localName = value;
         else if (key == QLatin1String("StartupWMClass"))
             result.wmClass = value;
-        else if (key == QLatin1String("Exec"))
-            result.executable = executableOf(value);
-        else if (key == QLatin1String("Hidden") && value == QLatin1String("true"))
+        else if (key == QLatin1String("Exec")) {
+            const QStringList words = programWords(value);
+            result.executable = executableOf(words);
+            result.plainLaunch = launchesPlainly(words);
+        } else if (key == QLatin1String("Hidden") && value == QLatin1String("true"))
             return std::nullopt;
     }
     if (!seen)
@@ -148,10 +162,17 @@ std::optional<DesktopEntries::Entry> DesktopEntries::forProcess(
         }
     }
     if (!executable.isEmpty()) {
+        // Several entries may run one program: the one that starts it plainly names it.
+        std::optional<Entry> other;
         for (const Indexed& indexed : m_entries) {
-            if (indexed.executable == executable)
+            if (indexed.executable != executable)
+                continue;
+            if (indexed.plainLaunch)
                 return indexed.entry;
+            if (!other)
+                other = indexed.entry;
         }
+        return other;
     }
     return std::nullopt;
 }

@@ -22,7 +22,8 @@ public:
     explicit DesktopEntries(QStringList dataDirs = {});
 
     // By the launch hint in the process's environment, then the window class
-    // against StartupWMClass= and the file name, then the executable against Exec=.
+    // against StartupWMClass= and the file name, then the executable against Exec=
+    // (an entry starting it without arguments first).
     std::optional<Entry> forProcess(qint64 pid, const QString& windowClass, const QString& executable) const;
 
     // The entry whose file name, without ".desktop", is `id`, ignoring letter case.
@@ -39,6 +40,7 @@ private:
         Entry entry;
         QString wmClass;
         QString executable;
+        bool plainLaunch = false; // Exec= has no arguments but field codes
     };
     static std::optional<Indexed> parseFile(const QString& path, const QString& language);
     void load() const;

@@ -68,6 +68,25 @@ TEST_F(DesktopEntriesTest, MatchesWindowClassThenFileNameThenExecutable)
     EXPECT_FALSE(entries.forProcess(0, QString(), QString()));
 }
 
+// A program with a settings entry as well: "pad-settings" sorts first, and the
+// entry that starts the program plainly names it all the same.
+TEST_F(DesktopEntriesTest, TheEntryStartingTheProgramPlainlyNamesIt)
+{
+    write(QStringLiteral("org.example.pad-settings.desktop"),
+        "[Desktop Entry]\nName=Editor Settings\nExec=pad --preferences\n");
+    write(QStringLiteral("org.example.pad.desktop"), "[Desktop Entry]\nName=Pad\nExec=env LANG=C pad %U\n");
+    write(QStringLiteral("tool-open.desktop"), "[Desktop Entry]\nName=Tool\nExec=tool --open %f\n");
+    const DesktopEntries entries({ dir.path() });
+
+    const auto pad = entries.forProcess(0, QString(), QStringLiteral("pad"));
+    ASSERT_TRUE(pad);
+    EXPECT_EQ(pad->name, QStringLiteral("Pad"));
+    // With no plain entry, one with arguments is still better than none.
+    const auto tool = entries.forProcess(0, QString(), QStringLiteral("tool"));
+    ASSERT_TRUE(tool);
+    EXPECT_EQ(tool->name, QStringLiteral("Tool"));
+}
+
 // GLib names the launched process next to the entry; the programs that process
 // starts inherit both variables and are not that entry.
 TEST_F(DesktopEntriesTest, LaunchHintCountsOnlyForTheLaunchedProcess)
