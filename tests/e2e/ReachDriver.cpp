@@ -86,8 +86,13 @@ private:
         spin(200);
         if (!pressKeys(QStringLiteral("ctrl+a")))
             return false;
-        if (!m_unformattedPaste)
-            return pressKeys(QStringLiteral("ctrl+v"));
+        if (!m_unformattedPaste) {
+            // GTK pastes asynchronously, asking this process for the text: keys
+            // pressed before it has its answer overtake the paste.
+            const bool pressed = pressKeys(QStringLiteral("ctrl+v"));
+            spin(500);
+            return pressed;
+        }
         if (!pressKeys(QStringLiteral("ctrl+shift+v")))
             return false;
         spin(1000);
