@@ -27,8 +27,6 @@ inline constexpr QLatin1String parent("AXParent");
 inline constexpr QLatin1String window("AXWindow");
 // The name of the toolkit the element's application is built with, as it reports it ("Qt", "gtk").
 inline constexpr QLatin1String toolkit("AXToolkit");
-// That toolkit's version as it reports it ("4.8.3").
-inline constexpr QLatin1String toolkitVersion("AXToolkitVersion");
 
 inline constexpr QLatin1String secureTextFieldSubrole("AXSecureTextField");
 inline constexpr QLatin1String textAreaRole("AXTextArea");

@@ -12,24 +12,23 @@ bool isToolkit(const FocusedField& field, QLatin1String name)
     return field.toolkit().value_or(QString()).compare(name, Qt::CaseInsensitive) == 0;
 }
 
-// The toolkit's major version, 0 when it does not say.
-int majorVersion(const FocusedField& field)
-{
-    const QString version = AX::string(*field.element(), AX::toolkitVersion).value_or(QString());
-    return version.section(QLatin1Char('.'), 0, 0).toInt();
-}
+// LibreOffice's documents are paragraphs, each its own text.
+constexpr QLatin1String paragraphRole("AXParagraph");
 
 } // namespace
 
 bool accessibilityWriteBreaksUndo(const FocusedField& field)
 {
     const std::optional<QString> role = AX::string(*field.element(), AX::role);
+    // Multi-line editors with an undo history (Qt text edits, GtkSourceView and GTK 4
+    // text views, LibreOffice) take the write as a deletion and an insertion, two steps,
+    // and a paste as one. A text view without undo loses nothing by a paste.
+    const bool multiLine = role == AX::textAreaRole || role == paragraphRole;
     if (isToolkit(field, QLatin1String("qt")))
-        return role == AX::textFieldRole || role == AX::textAreaRole;
-    // GTK 4 entries make two undo steps of a paste as well, so they keep the checked write;
-    // GTK 3 has no undo to break.
+        return multiLine || role == AX::textFieldRole;
+    // GTK entries: version 3 has no undo, and 4 makes two steps of a paste as well.
     if (isToolkit(field, QLatin1String("gtk")))
-        return role == AX::textAreaRole && majorVersion(field) >= 4;
+        return multiLine;
     return false;
 }
 

@@ -13,9 +13,9 @@ enum class WritePath {
 // Whether a fix written through the accessibility interface would not be one
 // Control+Z away from the text before it, where a paste over the selection is.
 // Qt line edits replace their accessible text with setText(), which wipes their
-// undo history; Qt text edits and GTK 4 text views take the deletion and the
-// insertion as two undo steps, so the first Control+Z shows the word missing.
-// Reads the toolkit, its version and the role.
+// undo history; multi-line editors of Qt and GTK (LibreOffice's among them) take
+// the deletion and the insertion as two undo steps, so the first Control+Z shows
+// the word missing. Reads the toolkit and the role.
 bool accessibilityWriteBreaksUndo(const FocusedField& field);
 
 // The path an edit into the field takes first: paste when asked to always paste,

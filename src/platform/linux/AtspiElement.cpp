@@ -164,10 +164,6 @@ std::optional<AXValue> AtspiElement::copyAttribute(const QString& attribute) con
         const std::optional<QString> name = toolkitName(m_accessible);
         return name ? std::optional<AXValue>(*name) : std::nullopt;
     }
-    if (attribute == AX::toolkitVersion) {
-        const std::optional<QString> version = toolkitProperty(m_accessible, &atspi_accessible_get_toolkit_version);
-        return version ? std::optional<AXValue>(*version) : std::nullopt;
-    }
     return std::nullopt;
 }
 

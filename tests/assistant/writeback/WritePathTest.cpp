@@ -13,17 +13,12 @@ namespace {
 class WritePathTest : public testing::Test, protected FakeFieldScene {
 protected:
     // A snapshot of the scene's field as a field of the given toolkit and role.
-    FocusedField fieldOf(
-        const std::optional<QString>& toolkit, QLatin1String role, const std::optional<QString>& version = std::nullopt)
+    FocusedField fieldOf(const std::optional<QString>& toolkit, QLatin1String role)
     {
         if (toolkit)
             field->attributes.insert(AX::toolkit, *toolkit);
         else
             field->attributes.remove(AX::toolkit);
-        if (version)
-            field->attributes.insert(AX::toolkitVersion, *version);
-        else
-            field->attributes.remove(AX::toolkitVersion);
         field->attributes.insert(AX::role, QString(role));
         FieldSources sources;
         sources.accessibility = &accessibility;
@@ -44,24 +39,18 @@ TEST_F(WritePathTest, FieldsWhereOnlyAPasteIsOneUndoStep)
     // themselves in their own spelling.
     EXPECT_TRUE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("Qt"), AX::textFieldRole)));
     EXPECT_TRUE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("qt"), AX::textFieldRole)));
-    EXPECT_TRUE(
-        accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("Qt"), AX::textAreaRole, QStringLiteral("5.15.8"))));
+    EXPECT_TRUE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("Qt"), AX::textAreaRole)));
 
-    // GTK 4 text views: two steps by the accessibility interface, one by a paste.
-    EXPECT_TRUE(
-        accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("GTK"), AX::textAreaRole, QStringLiteral("4.8.3"))));
-    EXPECT_TRUE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk"), AX::textAreaRole, QStringLiteral("4"))));
-    // GTK 4 entries make two steps of a paste too; GTK 3 has no undo; an unknown version is not 4.
-    EXPECT_FALSE(
-        accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("GTK"), AX::textFieldRole, QStringLiteral("4.8.3"))));
-    EXPECT_FALSE(
-        accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk"), AX::textAreaRole, QStringLiteral("3.24.38"))));
+    // GTK text views (GtkSourceView's undo, GTK 4's) and LibreOffice's paragraphs: two
+    // steps by the accessibility interface, one by a paste.
+    EXPECT_TRUE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("GTK"), AX::textAreaRole)));
+    field->attributes.insert(AX::editable, true);
+    EXPECT_TRUE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk"), QLatin1String("AXParagraph"))));
+    // GTK entries: no undo in GTK 3, two steps of a paste as well in GTK 4.
     EXPECT_FALSE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk"), AX::textFieldRole)));
-    EXPECT_FALSE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk"), AX::textAreaRole)));
-    EXPECT_FALSE(
-        accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk"), AX::textAreaRole, QStringLiteral("x4.2"))));
     // A name that merely contains "qt" is another toolkit.
     EXPECT_FALSE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("qtquick-shim"), AX::textFieldRole)));
+    EXPECT_FALSE(accessibilityWriteBreaksUndo(fieldOf(QStringLiteral("gtk-ish"), AX::textAreaRole)));
 }
 
 TEST_F(WritePathTest, UnknownToolkitOrRoleKeepsTheAccessibilityWrite)
@@ -85,10 +74,9 @@ TEST_F(WritePathTest, PathForEachKindOfField)
 {
     EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textFieldRole), false), WritePath::accessibility);
     EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("Qt"), AX::textAreaRole), false), WritePath::paste);
-    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textAreaRole, QStringLiteral("3.24.38")), false),
-        WritePath::accessibility);
+    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textAreaRole), false), WritePath::paste);
     EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("Qt"), AX::textFieldRole), false), WritePath::paste);
-    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textAreaRole), true), WritePath::paste);
+    EXPECT_EQ(writePathFor(fieldOf(QStringLiteral("gtk"), AX::textFieldRole), true), WritePath::paste);
 
     // Web content always pastes, whatever the toolkit says.
     const FocusedField gtkLine = fieldOf(QStringLiteral("gtk"), AX::textFieldRole);

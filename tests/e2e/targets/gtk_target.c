@@ -3,16 +3,22 @@
  * window, a password entry and a disabled entry.
  *
  *   quillcraft_gtk_target [--line TEXT] [--area TEXT] [--labels N] [--hidden-labels N]
- *                         [--background] [--alone]
+ *                         [--background] [--alone] [--source-view]
  *
  * --labels puts N labels in a grid before the entry, all on screen;
  * --hidden-labels puts N in a short scrolled list before it, nearly all out of view;
  * --background keeps the window from taking focus (one more application on the bus);
  * --alone: the window holds the line field only, filling it, so the field's
- * frame is the window's.
+ * frame is the window's;
+ * --source-view: the text area is a GtkSourceView, as in the GTK 3 editors, which
+ * keeps an undo history (built only where GtkSourceView is installed).
  */
 
 #include <gtk/gtk.h>
+#ifdef QUILLCRAFT_SOURCE_VIEW
+#include <gtksourceview/gtksource.h>
+#endif
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -63,6 +69,7 @@ int main(int argc, char** argv)
     int hiddenLabels = 0;
     gboolean background = FALSE;
     gboolean alone = FALSE;
+    gboolean sourceView = FALSE;
     GString* area = g_string_new(NULL);
     for (int i = 1; i <= 40; ++i)
         g_string_append_printf(area, "%sLine %d of the text area.", i > 1 ? "\n" : "", i);
@@ -73,6 +80,8 @@ int main(int argc, char** argv)
             background = TRUE;
         else if (strcmp(argv[i], "--alone") == 0)
             alone = TRUE;
+        else if (strcmp(argv[i], "--source-view") == 0)
+            sourceView = TRUE;
         else if (i + 1 >= argc)
             break;
         else if (strcmp(argv[i], "--line") == 0)
@@ -109,9 +118,26 @@ int main(int argc, char** argv)
     add_labels(box, labels, hiddenLabels);
     gtk_box_pack_start(GTK_BOX(box), entry("Line field", line), FALSE, FALSE, 0);
 
-    GtkWidget* view = gtk_text_view_new();
+    GtkWidget* view = NULL;
+#ifdef QUILLCRAFT_SOURCE_VIEW
+    if (sourceView) {
+        view = gtk_source_view_new();
+        GtkSourceBuffer* buffer = GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+        gtk_source_buffer_begin_not_undoable_action(buffer);
+        gtk_text_buffer_set_text(GTK_TEXT_BUFFER(buffer), area->str, -1);
+        gtk_source_buffer_end_not_undoable_action(buffer);
+    }
+#else
+    if (sourceView) {
+        fprintf(stderr, "quillcraft_gtk_target: built without GtkSourceView.\n");
+        return 2;
+    }
+#endif
+    if (!view) {
+        view = gtk_text_view_new();
+        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), area->str, -1);
+    }
     name_widget(view, "Text area");
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), area->str, -1);
     GtkWidget* scroll = gtk_scrolled_window_new(NULL, NULL);
     name_widget(scroll, "Scroll area");
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroll), GTK_POLICY_AUTOMATIC, GTK_POLICY_ALWAYS);
