@@ -1,87 +1,46 @@
 #include "AssistantProcess.h"
 
-#include "E2eSupport.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QThread>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillcraft::bench {
 
-namespace {
-
-// Polling the state file this often costs the shared machine next to nothing.
-constexpr int pollMs = 20;
-
-QJsonObject readState(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-} // namespace
-
 AssistantProcess::AssistantProcess(const QString& origin)
+    : m_program(QStringLiteral(QUILLCRAFT_BINARY), origin)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLCRAFT_STATE_FILE"), statePath());
-    env.insert(QStringLiteral("QUILLCRAFT_ORIGIN"), origin);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
-    m_process.setProcessEnvironment(env);
-    // A person who has been through onboarding: its window would take the focus.
-    e2e::presetFinishedOnboarding(m_home.filePath(QStringLiteral("config")));
-    m_process.setStandardOutputFile(m_home.filePath(QStringLiteral("output.log")));
-    m_process.setStandardErrorFile(m_home.filePath(QStringLiteral("output.log")), QIODevice::Append);
-    m_process.start(QStringLiteral(QUILLCRAFT_BINARY), {});
-    m_process.waitForStarted(10000);
-}
-
-AssistantProcess::~AssistantProcess()
-{
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000))
-        m_process.kill();
-    m_process.waitForFinished(5000);
 }
 
 qint64 AssistantProcess::pid() const
 {
-    return m_process.processId();
+    return m_program.pid();
 }
 
 bool AssistantProcess::isRunning() const
 {
-    return m_process.state() == QProcess::Running;
-}
-
-QString AssistantProcess::statePath() const
-{
-    return m_home.filePath(QStringLiteral("state.json"));
+    return m_program.isRunning();
 }
 
 QString AssistantProcess::output() const
 {
-    QFile file(m_home.filePath(QStringLiteral("output.log")));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(m_program.output());
 }
 
 QJsonObject AssistantProcess::state() const
 {
-    return readState(statePath());
+    return m_program.state();
+}
+
+QJsonObject AssistantProcess::waitFor(const std::function<bool(const QJsonObject&)>& condition, int timeoutMs) const
+{
+    return m_program.waitFor(condition, timeoutMs);
 }
 
 std::optional<AssistantProcess::WallClock::time_point> AssistantProcess::stateWrittenAt() const
 {
     struct stat info { };
-    if (::stat(QFile::encodeName(statePath()).constData(), &info) != 0)
+    if (::stat(QFile::encodeName(m_program.statePath()).constData(), &info) != 0)
         return std::nullopt;
     const auto sinceEpoch = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
     return WallClock::time_point(std::chrono::duration_cast<WallClock::duration>(sinceEpoch));
@@ -97,20 +56,6 @@ std::optional<std::pair<QJsonObject, AssistantProcess::WallClock::time_point>> A
     if (!before || before != after || content.isEmpty())
         return std::nullopt;
     return std::make_pair(content, *before);
-}
-
-QJsonObject AssistantProcess::waitFor(const std::function<bool(const QJsonObject&)>& condition, int timeoutMs) const
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        const QJsonObject current = state();
-        if (!current.isEmpty() && condition(current))
-            return current;
-        if (deadline.hasExpired() || !isRunning())
-            return {};
-        QCoreApplication::processEvents();
-        QThread::msleep(pollMs);
-    }
 }
 
 std::optional<double> AssistantProcess::cpuMs() const

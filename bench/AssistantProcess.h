@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Program.h"
+
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <functional>
@@ -12,15 +12,14 @@
 namespace quillcraft::bench {
 
 // The desktop program running as the writing assistant for the life of this
-// object, with fresh preferences, a state file, and its output in files so
-// that nobody has to drain its pipes. Also reads its CPU time and memory.
+// object (the end-to-end tests' Program), with the state file's times, its CPU
+// time and its memory.
 class AssistantProcess final {
 public:
     using WallClock = std::chrono::system_clock;
 
     // Starts the program; origin is the web service it would talk to.
     explicit AssistantProcess(const QString& origin);
-    ~AssistantProcess();
     AssistantProcess(const AssistantProcess&) = delete;
     AssistantProcess& operator=(const AssistantProcess&) = delete;
 
@@ -46,10 +45,7 @@ public:
     std::optional<double> residentMiB() const;
 
 private:
-    QString statePath() const;
-
-    QTemporaryDir m_home;
-    QProcess m_process;
+    e2e::Program m_program;
 };
 
 } // namespace quillcraft::bench

@@ -22,7 +22,10 @@ Program::Program(
     for (const QString& entry : environment)
         env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     m_process.setProcessEnvironment(env);
+    m_process.setStandardOutputFile(outputPath());
+    m_process.setStandardErrorFile(outputPath(), QIODevice::Append);
     m_process.start(binary, {});
+    m_process.waitForStarted(10000);
 }
 
 Program::~Program()
@@ -48,10 +51,15 @@ bool Program::isRunning() const
     return m_process.state() == QProcess::Running;
 }
 
-QByteArray Program::output()
+QString Program::outputPath() const
 {
-    m_output += m_process.readAllStandardOutput() + m_process.readAllStandardError();
-    return m_output;
+    return m_home.filePath(QStringLiteral("output.log"));
+}
+
+QByteArray Program::output() const
+{
+    QFile file(outputPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QJsonObject Program::state() const
@@ -68,7 +76,7 @@ QJsonObject Program::waitFor(const std::function<bool(const QJsonObject&)>& cond
     test::waitUntil(
         [&] {
             last = state();
-            return !last.isEmpty() && condition(last);
+            return (!last.isEmpty() && condition(last)) || !isRunning();
         },
         timeoutMs);
     return !last.isEmpty() && condition(last) ? last : QJsonObject();
