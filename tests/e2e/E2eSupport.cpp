@@ -193,17 +193,19 @@ bool TargetApp::start(int timeoutMs)
     // Up when every named field is on the bus and the window shows on screen.
     return test::waitUntil(
         [this] {
-            const QStringList names = m_impl->arguments.contains(QStringLiteral("--alone"))
-                ? QStringList { lineField }
-                : QStringList { lineField, textArea, passwordField, disabledField };
+            QStringList names { lineField, textArea, passwordField, disabledField };
+            if (m_impl->arguments.contains(QStringLiteral("--alone")))
+                names = QStringList { lineField };
+            else if (m_impl->arguments.contains(QStringLiteral("--nested")))
+                names = QStringList { nestedParagraph };
             for (const QString& name : names) {
                 Ref found = m_impl->element(name);
                 // GTK 4.8 marks only its windows SHOWING.
                 if (!found || (m_impl->toolkit != Toolkit::gtk4 && !hasState(found.get(), ATSPI_STATE_SHOWING)))
                     return false;
             }
-            const auto line = rect(lineField);
-            return line && line->width() > 0 && line->x() >= 0 && line->y() >= 0
+            const auto first = rect(names.first());
+            return first && first->width() > 0 && first->x() >= 0 && first->y() >= 0
                 && (m_impl->toolkit != Toolkit::gtk4 || !m_impl->origin().isNull());
         },
         timeoutMs);

@@ -26,6 +26,9 @@ inline const QString textArea = QStringLiteral("Text area");
 inline const QString scrollArea = QStringLiteral("Scroll area");
 inline const QString passwordField = QStringLiteral("Password field");
 inline const QString disabledField = QStringLiteral("Disabled field");
+// The GTK target's --nested document: the paragraph that has the keyboard, and one beside it.
+inline const QString nestedParagraph = QStringLiteral("Paragraph 2");
+inline const QString otherParagraph = QStringLiteral("Paragraph 3");
 
 // "qt", "gtk" or "gtk4", for test names and messages.
 QString toolkitName(Toolkit toolkit);

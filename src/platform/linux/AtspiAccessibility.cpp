@@ -16,6 +16,9 @@ using namespace atspi;
 
 namespace {
 
+// Elements claiming focus that one collection search returns; KDE marks a dozen.
+constexpr gint maxFocusedMatches = 32;
+
 Ref<AtspiAccessible> childAt(AtspiAccessible* parent, int index)
 {
     return Ref<AtspiAccessible>(atspi_accessible_get_child_at_index(parent, index, nullptr));
@@ -118,7 +121,10 @@ struct AtspiAccessibility::Impl {
 
     static bool hasText(AtspiAccessible* accessible) { return hasTextInterface(accessible); }
 
-    // One call where the toolkit can search itself (GTK 3); others cannot.
+    // One call where the toolkit can search itself (GTK 3); others cannot. Several
+    // elements may claim focus (status-bar items beside the editor): as in the walk,
+    // an editable one with text wins, then the last with text, which in the
+    // toolkit's order is the deepest of a nested chain.
     static std::optional<Ref<AtspiAccessible>> collectionMatch(AtspiAccessible* window)
     {
         Ref<AtspiCollection> collection(atspi_accessible_get_collection_iface(window));
@@ -131,17 +137,24 @@ struct AtspiAccessibility::Impl {
                 nullptr, ATSPI_Collection_MATCH_NONE, nullptr, ATSPI_Collection_MATCH_NONE, FALSE));
         CallError error;
         GArray* matches = atspi_collection_get_matches(
-            collection.get(), rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, 1, TRUE, error.out());
+            collection.get(), rule.get(), ATSPI_Collection_SORT_ORDER_CANONICAL, maxFocusedMatches, TRUE, error.out());
         if (error || !matches)
             return std::nullopt;
-        Ref<AtspiAccessible> found;
-        for (guint i = 0; i < matches->len; ++i) {
-            Ref<AtspiAccessible> match(g_array_index(matches, AtspiAccessible*, i));
-            if (!found)
-                found = std::move(match);
-        }
+        std::vector<Ref<AtspiAccessible>> found;
+        for (guint i = 0; i < matches->len; ++i)
+            found.emplace_back(g_array_index(matches, AtspiAccessible*, i));
         g_array_free(matches, TRUE);
-        return found;
+        if (found.size() <= 1)
+            return found.empty() ? Ref<AtspiAccessible>() : std::move(found.front());
+        Ref<AtspiAccessible>* withText = nullptr;
+        for (Ref<AtspiAccessible>& candidate : found) {
+            if (!hasText(candidate.get()))
+                continue;
+            if (hasState(candidate.get(), ATSPI_STATE_EDITABLE) == true)
+                return std::move(candidate);
+            withText = &candidate;
+        }
+        return std::move(withText ? *withText : found.front());
     }
 
     Ref<AtspiAccessible> focusedInApplication(AtspiAccessible* app) const
