@@ -153,7 +153,8 @@ FieldReading FocusedField::read(const FieldSources& sources)
 // The scroll area is the first of four ancestors whose role says so. Qt reports
 // its scroll areas and their viewports as plain containers, so an ancestor that
 // does not contain the element's frame clips it just the same and ends the walk
-// too. Ancestors without a size (the application) clip nothing.
+// too. Ancestors without a size (the application) clip nothing, nor do notebook
+// pages, whose box is their tab's (a Scintilla editor in a GTK notebook).
 std::optional<FocusedField::Clip> FocusedField::scrollClip(
     const AccessibilityElement& element, const QRectF& elementFrame, const Screens& screens)
 {
@@ -168,7 +169,7 @@ std::optional<FocusedField::Clip> FocusedField::scrollClip(
                 return std::nullopt;
             return Clip { *frame, level == 0 };
         }
-        if (frame && !frame->isEmpty() && !containsRect(*frame, elementFrame))
+        if (frame && !frame->isEmpty() && !containsRect(*frame, elementFrame) && role != AX::pageTabRole)
             return Clip { *frame, level == 0 };
         ancestor = AX::element(*ancestor, AX::parent);
     }

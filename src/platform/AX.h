@@ -34,6 +34,8 @@ inline constexpr QLatin1String textFieldRole("AXTextField");
 inline constexpr QLatin1String comboBoxRole("AXComboBox");
 inline constexpr QLatin1String webAreaRole("AXWebArea");
 inline constexpr QLatin1String scrollAreaRole("AXScrollArea");
+// A notebook's page: GTK reports the box of its tab's label, not of the page.
+inline constexpr QLatin1String pageTabRole("AXPageTab");
 inline constexpr QLatin1String windowRole("AXWindow");
 inline constexpr QLatin1String applicationRole("AXApplication");
 

@@ -197,6 +197,30 @@ TEST_F(FocusedFieldTest, SmallerPlainAncestorClipsLikeAScrollArea)
     EXPECT_EQ(FocusedField::current(sources())->visibleFrame(), flipped({ 120, 130, 300, 30 }));
 }
 
+TEST_F(FocusedFieldTest, ANotebookPageDoesNotClipByItsTab)
+{
+    // GTK: editor > filler > page tab (the box of the tab's label, above the page) > tab list.
+    field->attributes.insert(AX::role, QString(AX::textAreaRole));
+    field->setFrame({ 120, 130, 300, 200 });
+    auto tabs = FakeElement::make(QStringLiteral("AXPageTabList"));
+    tabs->setFrame({ 110, 100, 320, 240 });
+    tabs->setParent(window);
+    auto page = FakeElement::make(QString(AX::pageTabRole));
+    page->setFrame({ 112, 102, 50, 26 });
+    page->setParent(tabs);
+    auto filler = FakeElement::make(QStringLiteral("AXFiller"));
+    filler->setFrame({ 120, 130, 300, 200 });
+    filler->setParent(page);
+    field->setParent(filler);
+    const auto snapshot = FocusedField::current(sources());
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(snapshot->visibleFrame(), flipped({ 120, 130, 300, 200 }));
+
+    // Any other ancestor that small is a viewport showing none of the field.
+    page->attributes.insert(AX::role, QStringLiteral("AXFiller"));
+    EXPECT_FALSE(FocusedField::current(sources()));
+}
+
 TEST_F(FocusedFieldTest, BoundsOnlyForTextThatShows)
 {
     field->attributes.insert(AX::role, QString(AX::textAreaRole));

@@ -31,7 +31,7 @@ TEST(NestedFocusE2eTest, TheParagraphWithTheKeyboardIsTheFieldNotAClaimingStatus
         EXPECT_TRUE(waitUntil([&] {
             field = FocusedField::current(fieldSourcesOf(*system));
             return field && field->text() == *expected;
-        })) << "expected " << paragraph.toStdString() << ", found "
-            << (field ? field->text().toStdString() : std::string("no field"));
+        })) << "expected "
+            << paragraph.toStdString() << ", found " << (field ? field->text().toStdString() : std::string("no field"));
     }
 }
