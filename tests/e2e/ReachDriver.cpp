@@ -102,6 +102,8 @@ private:
     QJsonObject waitForMarks(const Program& program) const;
     void fixOnCard(Row& row, const Program& program, const QJsonObject& state) const;
     void undoFix(Row& row) const;
+    QString undoneInSteps() const;
+    QString undoOfOwnPaste();
     void rewriteAll(Row& row, const Program& program);
 
     bool m_unformattedPaste;
@@ -194,15 +196,44 @@ void Driver::fixOnCard(Row& row, const Program& program, const QJsonObject& stat
 
 void Driver::undoFix(Row& row) const
 {
+    row.undo = undoneInSteps();
+}
+
+// Presses Control+Z up to twice after a fix: "yes" when once gives the text back.
+QString Driver::undoneInSteps() const
+{
     pressKeys(QStringLiteral("ctrl+z"));
-    if (fieldBecomes([](const QString& text) { return text == original; }, 3000)) {
-        row.undo = QStringLiteral("yes");
-        return;
-    }
+    if (fieldBecomes([](const QString& text) { return text == original; }, 3000))
+        return QStringLiteral("yes");
     pressKeys(QStringLiteral("ctrl+z"));
-    row.undo = fieldBecomes([](const QString& text) { return text == original; }, 3000)
-        ? QStringLiteral("no (two steps)")
-        : QStringLiteral("no");
+    return fieldBecomes([](const QString& text) { return text == original; }, 3000) ? QStringLiteral("no (two steps)")
+                                                                                    : QStringLiteral("no");
+}
+
+// The same fix made by hand, a paste of "the" over "teh": what Control+Z does after
+// the application's own edit, to tell its undo from ours. Empty when it could not be made.
+QString Driver::undoOfOwnPaste()
+{
+    if (!paste(original) || !fieldBecomes([](const QString& text) { return text == original; }, 10000))
+        return {};
+    const ElementRef field = m_system->accessibility().focusedElement();
+    const TextRange teh { 18, 3 };
+    if (!field || field->setAttribute(AX::selectedTextRange, teh) != AXError::success
+        || !waitUntil(
+            [&] {
+                const std::optional<TextRange> selection = AX::range(*field, AX::selectedTextRange);
+                return selection && selection->location == teh.location && selection->length == teh.length;
+            },
+            3000))
+        return {};
+    QGuiApplication::clipboard()->setText(QStringLiteral("the"));
+    spin(200);
+    pressKeys(QStringLiteral("ctrl+v"));
+    spin(500);
+    if (!fieldBecomes([](const QString& text) { return text == fixed; }, 5000))
+        return {};
+    spin(1000);
+    return undoneInSteps();
 }
 
 // Selects the whole text and has the stand-in service fix its grammar.
@@ -287,8 +318,15 @@ Row Driver::run()
         return row;
     }
     fixOnCard(row, program, state);
-    if (row.fix == QStringLiteral("yes"))
+    if (row.fix == QStringLiteral("yes")) {
         undoFix(row);
+        if (row.undo != QStringLiteral("yes")) {
+            const QString own = undoOfOwnPaste();
+            row.undo += own == row.undo ? QStringLiteral(", as after a paste by hand")
+                : own.isEmpty()         ? QString()
+                                        : QStringLiteral("; after a paste by hand: %1").arg(own);
+        }
+    }
     rewriteAll(row, program);
     return row;
 }
