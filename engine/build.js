@@ -2,7 +2,8 @@
 //   harper.wasm        the slim engine binary, copied unchanged
 //   harper-prelude.js  polyfills plus the engine's wasm-bindgen glue as a classic
 //                      script that leaves the glue in globalThis.__harperGlue and a
-//                      maker of fresh glues in globalThis.__harperMakeGlue
+//                      maker of fresh glues in globalThis.__harperMakeGlue, and the
+//                      digest of a fresh engine's memory (globalThis.__harperSetupDigest)
 //   harper-bridge.js   ours, copied unchanged
 // Usage: node build.js OUTPUT_DIR
 //
@@ -122,6 +123,24 @@ if (glue.Dialect.American === undefined || glue.Language.Plain === undefined)
 if (glue.SuggestionKind.Replace !== 0 || glue.SuggestionKind.Remove !== 1 || glue.SuggestionKind.InsertAfter !== 2)
   fail(`harper.js ${harperVersion}: the suggestion kinds changed their numbers.`);
 
+// The memory a fresh engine leaves after making its linter, as a digest: the checker
+// refuses an instance whose memory differs (see memoryDigest in harper-bridge.js).
+const bridge = fs.readFileSync(path.join(here, "harper-bridge.js"));
+const wasmBytes = fs.readFileSync(wasmPath);
+let setupDigest = null;
+try {
+  const reference = vm.createContext({ WebAssembly });
+  reference.__harperWasm = new Uint8Array(wasmBytes).buffer;
+  vm.runInContext(prelude, reference, { filename: "harper-prelude.js" });
+  vm.runInContext(bridge.toString("utf8"), reference, { filename: "harper-bridge.js" });
+  setupDigest = vm.runInContext("quillcraftHarper.referenceDigest()", reference);
+} catch (error) {
+  fail(`the engine could not be set up under Node to take its reference: ${error.message}`);
+}
+if (typeof setupDigest !== "string")
+  fail(`harper.js ${harperVersion}: the engine's memory could not be read after setup.`);
+const checkedPrelude = prelude + `globalThis.__harperSetupDigest = ${JSON.stringify(setupDigest)};\n`;
+
 // Written through a temporary name so that a stopped build leaves no half file.
 function write(name, bytes) {
   const target = path.join(outDir, name);
@@ -131,7 +150,7 @@ function write(name, bytes) {
 }
 
 fs.mkdirSync(outDir, { recursive: true });
-write("harper.wasm", fs.readFileSync(wasmPath));
-write("harper-prelude.js", prelude);
-write("harper-bridge.js", fs.readFileSync(path.join(here, "harper-bridge.js")));
+write("harper.wasm", wasmBytes);
+write("harper-prelude.js", checkedPrelude);
+write("harper-bridge.js", bridge);
 write("harper-LICENSE.txt", fs.readFileSync(path.join(harperDir, "LICENSE")));

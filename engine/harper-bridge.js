@@ -91,6 +91,25 @@
   let compiled = null;
   let instances = 0;
 
+  // JavaScriptCore's compiler thread signals the engine's thread each time it installs
+  // code, and now and then such a signal leaves a running engine with wrong values in
+  // its memory. Most such engines answer wrongly without ever trapping. Making a linter
+  // takes no input, so the memory it leaves is the same on every machine and under
+  // Node: the build records its digest there, and an instance that differs is refused.
+  function memoryDigest(memory) {
+    const words = new Int32Array(memory.buffer);
+    let hash = 0x811c9dc5 | 0;
+    for (let i = 0; i < words.length; ++i) {
+      const word = words[i];
+      if (word !== 0) {
+        hash = Math.imul(hash ^ word, 16777619);
+        hash = Math.imul(hash ^ i, 16777619);
+      }
+    }
+    return `${(hash >>> 0).toString(16)}/${words.length}`;
+  }
+  let setupDigest = null;
+
   function instantiate() {
     linter = null;
     glue = instances === 0 || typeof global.__harperMakeGlue !== "function" ? global.__harperGlue
@@ -98,9 +117,14 @@
     if (!glue || typeof glue.initSync !== "function")
       throw new Error("The engine's glue is missing.");
     ++instances;
-    glue.initSync({ module: compiled });
+    const engine = glue.initSync({ module: compiled });
     glue.setup();
-    linter = glue.Linter.new(glue.Dialect.American);
+    const made = glue.Linter.new(glue.Dialect.American);
+    setupDigest = engine && engine.memory instanceof WebAssembly.Memory ? memoryDigest(engine.memory) : null;
+    const reference = global.__harperSetupDigest;
+    if (typeof reference === "string" && setupDigest !== reference)
+      throw new Error("The engine's memory after setup differs from the same setup elsewhere.");
+    linter = made;
   }
 
   // The engine reports a panic through console.error just before it traps; a bare
@@ -121,6 +145,13 @@
   const isTrap = (error) => typeof WebAssembly.RuntimeError === "function" && error instanceof WebAssembly.RuntimeError;
 
   global.quillcraftHarper = {
+    // For the build, under Node: the digest that setup is held to.
+    referenceDigest() {
+      compiled = new WebAssembly.Module(global.__harperWasm);
+      instantiate();
+      return setupDigest;
+    },
+
     setup() {
       try {
         const bytes = global.__harperWasm;
@@ -162,10 +193,14 @@
         return Promise.resolve(findingsOf(String(text)));
       } catch (error) {
         if (isTrap(error)) {
-          try {
-            instantiate();
-          } catch (restartError) {
-            linter = null;
+          linter = null;
+          // A second try, as at setup, where the fresh instance itself came out wrong.
+          for (let attempt = 0; attempt < 2 && linter === null; ++attempt) {
+            try {
+              instantiate();
+            } catch (restartError) {
+              linter = null;
+            }
           }
         }
         return Promise.reject(error);

@@ -370,7 +370,7 @@ void HarperEngine::setupSettled(bool fulfilled, const std::optional<QString>& re
         m_js->candidate = nullptr;
         if (failure == HarperChecker::Start::engineRefused && m_attempt < startAttempts) {
             // A refusal from files that load is rare and has not repeated on a second try:
-            // one fresh context before the user loses checking for the whole session.
+            // fresh contexts before the user loses checking for the whole session.
             // Requests keep waiting meanwhile. Not from here: this runs inside the old context.
             releaseWasm();
             QMetaObject::invokeMethod(

@@ -50,8 +50,10 @@ private:
     // Lets a dropped completion die on the thread that made it.
     void release(HarperChecker::Completion completion);
 
-    // A refused setup is tried once more in a fresh context.
-    static constexpr int startAttempts = 2;
+    // A refused setup is tried again in a fresh context. JavaScriptCore spoils about
+    // one start in a hundred on a loaded machine (see memoryDigest in harper-bridge.js),
+    // each independently of the one before.
+    static constexpr int startAttempts = 3;
 
     QString m_resources;
     QObject* m_replyContext;

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 #include <memory>
 #include <optional>
 
@@ -108,4 +113,34 @@ TEST_F(HarperCheckerEngine, SizeLimitAndNearlyEmptyTexts)
     EXPECT_TRUE(check(QStringLiteral(" u \n")).isEmpty());
     EXPECT_FALSE(check(QStringLiteral("teh")).isEmpty());
     EXPECT_FALSE(check(QStringLiteral("u r")).isEmpty());
+}
+
+// The real engine beside a prelude whose recorded digest is not what setup leaves,
+// as after a start that JavaScriptCore spoiled: every attempt is refused, with why.
+TEST(HarperCheckerEngineReference, AnInstanceUnlikeTheReferenceIsRefused)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString from = QStringLiteral(QUILLCRAFT_RESOURCE_DIR "/");
+    for (const char* name : { "harper.wasm", "harper-bridge.js" })
+        ASSERT_TRUE(QFile::copy(from + QLatin1String(name), dir.filePath(QLatin1String(name))));
+    QFile source(from + QStringLiteral("harper-prelude.js"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QString prelude = QString::fromUtf8(source.readAll());
+    const QRegularExpression digest(QStringLiteral("__harperSetupDigest = \"[0-9a-f]+/"));
+    ASSERT_TRUE(prelude.contains(digest)) << "the build recorded no digest";
+    prelude.replace(digest, QStringLiteral("__harperSetupDigest = \"0/"));
+    QFile changed(dir.filePath(QStringLiteral("harper-prelude.js")));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    ASSERT_GT(changed.write(prelude.toUtf8()), 0);
+    changed.close();
+
+    HarperChecker checker(dir.path());
+    auto ready = std::make_shared<std::optional<bool>>();
+    checker.start([ready](bool ok) { *ready = ok; });
+    ASSERT_TRUE(waitUntil([ready] { return ready->has_value(); }, 120000));
+    EXPECT_EQ(*ready, false);
+    EXPECT_EQ(checker.startResult(), HarperChecker::Start::engineRefused);
+    EXPECT_TRUE(checker.startRefusal().contains(QStringLiteral("memory after setup differs")))
+        << checker.startRefusal().toStdString();
 }
