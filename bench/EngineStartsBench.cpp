@@ -1,7 +1,8 @@
-// How often the grammar engine's setup traps inside JavaScriptCore. One engine on
-// a loaded machine traps on about one start in 300; several engines starting at
-// once in one process trap far more often, which makes a new JavaScriptCore, or an
-// option of it, quick to judge. Each round starts the engines together (each on its
+// How often JavaScriptCore spoils the grammar engine's setup: a trap, or memory
+// unlike the build's reference (see memoryDigest in engine/harper-bridge.js). One
+// engine on a loaded machine traps on about one start in 300; several engines
+// starting at once in one process are spoiled far more often, which makes a new
+// JavaScriptCore, or an option of it, quick to judge. Each round starts the engines together (each on its
 // thread, in a context of its own, as the program does) and waits until all are
 // ready; a refused first attempt is counted from the checker's log and then tried
 // again by the checker itself. JavaScriptCore's JSC_* environment options apply.
