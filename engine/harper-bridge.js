@@ -93,7 +93,7 @@
 
   // JavaScriptCore's compiler thread signals the engine's thread each time it installs
   // code, and now and then such a signal leaves a running engine with wrong values in
-  // its memory. Most such engines answer wrongly without ever trapping. Making a linter
+  // its memory: it may trap, or go on with them and answer wrongly. Making a linter
   // takes no input, so the memory it leaves is the same on every machine and under
   // Node: the build records its digest there, and an instance that differs is refused.
   function memoryDigest(memory) {

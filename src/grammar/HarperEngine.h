@@ -51,8 +51,8 @@ private:
     void release(HarperChecker::Completion completion);
 
     // A refused setup is tried again in a fresh context. JavaScriptCore spoils about
-    // one start in a hundred on a loaded machine (see memoryDigest in harper-bridge.js),
-    // each independently of the one before.
+    // one start in a few hundred on a loaded machine (see memoryDigest in
+    // harper-bridge.js), each independently of the one before.
     static constexpr int startAttempts = 3;
 
     QString m_resources;
