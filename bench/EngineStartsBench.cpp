@@ -2,10 +2,10 @@
 // unlike the build's reference (see memoryDigest in engine/harper-bridge.js). One
 // engine on a loaded machine traps on about one start in 300; several engines
 // starting at once in one process are spoiled far more often, which makes a new
-// JavaScriptCore, or an option of it, quick to judge. Each round starts the engines together (each on its
-// thread, in a context of its own, as the program does) and waits until all are
-// ready; a refused first attempt is counted from the checker's log and then tried
-// again by the checker itself. JavaScriptCore's JSC_* environment options apply.
+// JavaScriptCore, or an option of it, quick to judge. Each round starts the engines
+// together (each on its thread, in a context of its own, as the program does) and
+// waits until all are ready; each refused attempt is counted from the checker's log
+// and then tried again by the checker itself. JSC_* environment options apply.
 //   build/bench/bench_engine_starts [--engines 4] [--rounds 10]
 // The baseline is the same run's count of starts: the result is a rate.
 
